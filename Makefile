@@ -1,0 +1,51 @@
+# Top-level commands. `make test` is what CI runs: it installs the Debian
+# packages the build needs, builds the native, Windows and sanitizer trees, and
+# runs every test in all three.
+
+JOBS ?= $(shell nproc)
+NATIVE := build/native
+WIN64 := build/win64
+ASAN := build/asan
+CMAKE_FLAGS ?= -DKESTRO_WERROR=ON
+
+.PHONY: all test deps native windows asan test-native test-windows test-asan bench fuzz clean
+
+all: native windows
+
+deps:
+	scripts/install-deps.sh
+
+$(NATIVE)/CMakeCache.txt:
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+
+$(WIN64)/CMakeCache.txt:
+	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+
+$(ASAN)/CMakeCache.txt:
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DKESTRO_SANITIZE=ON -DKESTRO_BENCH=OFF $(CMAKE_FLAGS)
+
+native: deps $(NATIVE)/CMakeCache.txt
+	cmake --build $(NATIVE) -j $(JOBS)
+
+windows: deps $(WIN64)/CMakeCache.txt
+	cmake --build $(WIN64) -j $(JOBS)
+
+asan: deps $(ASAN)/CMakeCache.txt
+	cmake --build $(ASAN) -j $(JOBS)
+
+test-native: native
+	cd $(NATIVE) && ctest --output-on-failure -j $(JOBS)
+
+test-windows: windows
+	scripts/run-wine-tests.sh $(WIN64) $(JOBS)
+
+test-asan: asan
+	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
+
+test: test-native test-windows test-asan
+
+bench: native
+	$(NATIVE)/bench/kestro-bench-crc
+
+clean:
+	rm -rf build

@@ -1,0 +1,29 @@
+#pragma once
+// Shared entry for the console tools: arguments arrive as UTF-8 texts on every
+// platform (wide arguments on Windows are converted), and paths are made from
+// them without loss.
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace kestro::cli {
+
+// The tool's own main, given its arguments without the program name.
+int ToolMain(const std::vector<std::string>& args);
+
+// A path from a UTF-8 argument.
+inline std::filesystem::path PathFromArg(const std::string& arg) {
+  return std::filesystem::path(std::u8string(arg.begin(), arg.end()));
+}
+
+// A path as UTF-8 text for printing.
+inline std::string PathText(const std::filesystem::path& path) {
+  const std::u8string u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+}
+
+// Folder of the running executable (empty when unknown).
+std::filesystem::path ExecutableFolder();
+
+}  // namespace kestro::cli

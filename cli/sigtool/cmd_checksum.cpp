@@ -1,0 +1,55 @@
+// `crc` and `head`: the sampled checksum and the last-section head text of files,
+// the two values a database author needs to add a file to the databases.
+#include <cstdio>
+#include <iostream>
+
+#include "checks/mdl_pe.hpp"
+#include "checks/sampled_checksum.hpp"
+#include "cli/common/entry.hpp"
+#include "cli/sigtool/commands.hpp"
+
+namespace kestro::sigtool {
+
+int RunCrc(const Args& args) {
+  if (args.empty()) {
+    std::cerr << "kestro-sigtool crc: no file given (usage: kestro-sigtool crc FILE...)\n";
+    return kExitError;
+  }
+  int status = kExitOk;
+  for (const std::string& arg : args) {
+    const auto path = cli::PathFromArg(arg);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec)) {
+      // The checksum of an unopenable file is still defined, but a user asking for
+      // it almost certainly mistyped the name: say so, and still print the value.
+      std::cerr << "kestro-sigtool crc: warning: cannot open " << arg << "\n";
+      status = kExitError;
+    }
+    std::cout << checks::SampledFileChecksum(path) << ' ' << arg << '\n';
+  }
+  return status;
+}
+
+int RunHead(const Args& args) {
+  if (args.empty()) {
+    std::cerr << "kestro-sigtool head: no file given (usage: kestro-sigtool head FILE...)\n";
+    return kExitError;
+  }
+  int status = kExitOk;
+  for (const std::string& arg : args) {
+    const std::int32_t handle = checks::mdlPE::OpenForChecking(cli::PathFromArg(arg));
+    if (handle <= 0) {
+      std::cerr << "kestro-sigtool head: cannot open " << arg << "\n";
+      std::cout << ' ' << arg << '\n';
+      status = kExitError;
+      continue;
+    }
+    const std::int32_t eLfanew = checks::mdlPE::ProbePE(handle);
+    const std::string head = eLfanew != 0 ? checks::mdlPE::LastSectionHeadText(handle, eLfanew) : "";
+    checks::mdlPE::CloseFile(handle);
+    std::cout << head << ' ' << arg << '\n';
+  }
+  return status;
+}
+
+}  // namespace kestro::sigtool

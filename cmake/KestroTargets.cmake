@@ -3,9 +3,11 @@
 set(KESTRO_WARNINGS -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wsign-conversion
                     -Wnon-virtual-dtor -Wold-style-cast -Woverloaded-virtual
                     -Wdouble-promotion -Wformat=2 -Wimplicit-fallthrough
-                    -Wno-missing-field-initializers
-                    # GCC 12 reports false positives inside libstdc++ string code at -O2.
-                    -Wno-restrict)
+                    -Wno-missing-field-initializers)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  # GCC 12 reports false positives inside libstdc++ string code at -O2.
+  list(APPEND KESTRO_WARNINGS -Wno-restrict)
+endif()
 
 function(kestro_setup_target target)
   target_compile_features(${target} PUBLIC cxx_std_20)

@@ -1,0 +1,27 @@
+// POSIX: messages go to standard error; there is no one to answer a question.
+#include "platform/messages.hpp"
+
+#include <iostream>
+
+namespace kestro::platform {
+namespace {
+
+class StderrMessages final : public UserMessages {
+ public:
+  void ShowMessage(const std::string& caption, const std::string& text, MessageIcon) override {
+    std::cerr << caption << ": " << text << "\n";
+  }
+  bool AskYesNo(const std::string& caption, const std::string& text, MessageIcon icon) override {
+    ShowMessage(caption, text + " (answered No)", icon);
+    return false;
+  }
+};
+
+}  // namespace
+
+UserMessages& NativeUserMessages() {
+  static StderrMessages messages;
+  return messages;
+}
+
+}  // namespace kestro::platform

@@ -1,0 +1,113 @@
+// Windows file operations: attributes, DeleteFileW in the plain and device
+// namespace forms, FindFirstFileW listings that mark reparse points, MoveFileExW.
+#include "platform/file_ops.hpp"
+
+#include <windows.h>
+
+namespace kestro::platform {
+namespace {
+
+DWORD AttributesOf(const std::filesystem::path& path) { return GetFileAttributesW(path.c_str()); }
+
+class Win32FileOps final : public FileOps {
+ public:
+  bool IsFile(const std::filesystem::path& path) override {
+    const DWORD a = AttributesOf(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  }
+  bool IsFolder(const std::filesystem::path& path) override {
+    const DWORD a = AttributesOf(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  }
+  bool IsLink(const std::filesystem::path& path) override {
+    const DWORD a = AttributesOf(path);
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  }
+  bool Exists(const std::filesystem::path& path) override { return AttributesOf(path) != INVALID_FILE_ATTRIBUTES; }
+  bool MakeFolder(const std::filesystem::path& path) override {
+    return CreateDirectoryW(path.c_str(), nullptr) != 0;
+  }
+  bool SetNormalAttributes(const std::filesystem::path& path) override {
+    return SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) != 0;
+  }
+  bool SetHiddenSystemAttributes(const std::filesystem::path& path) override {
+    return SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) != 0;
+  }
+  bool RemoveFile(const std::filesystem::path& path) override { return DeleteFileW(path.c_str()) != 0; }
+  bool RemoveFileDeviceForm(const std::filesystem::path& path) override {
+    const std::wstring device = L"\\\\.\\" + path.wstring();
+    return DeleteFileW(device.c_str()) != 0;
+  }
+  bool ForceRemoveFile(const std::filesystem::path& path) override {
+    SetNormalAttributes(path);
+    if (DeleteFileW(path.c_str()) != 0) return true;
+    return RemoveFileDeviceForm(path);
+  }
+  bool RemoveEmptyFolder(const std::filesystem::path& path) override {
+    return RemoveDirectoryW(path.c_str()) != 0;
+  }
+  bool RemoveLinkItself(const std::filesystem::path& path) override {
+    const DWORD a = AttributesOf(path);
+    if (a == INVALID_FILE_ATTRIBUTES || (a & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return false;
+    if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), a & ~DWORD{FILE_ATTRIBUTE_READONLY});
+    // A folder link or junction goes with RemoveDirectoryW, which removes the
+    // reparse point and leaves its target alone.
+    if (a & FILE_ATTRIBUTE_DIRECTORY) return RemoveDirectoryW(path.c_str()) != 0;
+    return DeleteFileW(path.c_str()) != 0;
+  }
+  std::vector<FolderEntry> ListFolder(const std::filesystem::path& folder) override {
+    std::vector<FolderEntry> entries;
+    const std::wstring pattern = (folder / L"*").wstring();
+    WIN32_FIND_DATAW data{};
+    HANDLE find = FindFirstFileW(pattern.c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) return entries;
+    do {
+      const std::wstring name = data.cFileName;
+      if (name == L"." || name == L"..") continue;
+      FolderEntry entry{folder / name, EntryKind::File};
+      if (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) entry.kind = EntryKind::Link;
+      else if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) entry.kind = EntryKind::Folder;
+      entries.push_back(std::move(entry));
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+    return entries;
+  }
+  bool MoveFileTo(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) override {
+    DWORD flags = MOVEFILE_COPY_ALLOWED;
+    if (replace) flags |= MOVEFILE_REPLACE_EXISTING;
+    return MoveFileExW(from.c_str(), to.c_str(), flags) != 0;
+  }
+};
+
+}  // namespace
+
+FileOps& NativeFileOps() {
+  static Win32FileOps ops;
+  return ops;
+}
+
+std::filesystem::path LongPathForm(const std::filesystem::path& path) {
+  const std::wstring shortForm = path.wstring();
+  if (shortForm.find(L'~') == std::wstring::npos) return path;
+  const DWORD needed = GetLongPathNameW(shortForm.c_str(), nullptr, 0);
+  if (needed == 0) return path;
+  std::wstring longForm(needed, L'\0');
+  const DWORD n = GetLongPathNameW(shortForm.c_str(), longForm.data(), needed);
+  if (n == 0 || n >= needed) return path;
+  longForm.resize(n);
+  return std::filesystem::path(longForm);
+}
+
+std::string AnsiPathText(const std::filesystem::path& path) {
+  const std::wstring wide = path.wstring();
+  if (wide.empty()) return {};
+  const int needed = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0,
+                                         nullptr, nullptr);
+  if (needed <= 0) return {};
+  std::string text(static_cast<std::size_t>(needed), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(), needed, nullptr,
+                      nullptr);
+  return text;
+}
+
+}  // namespace kestro::platform

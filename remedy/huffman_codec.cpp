@@ -1,0 +1,464 @@
+#include "remedy/huffman_codec.hpp"
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "checks/le_fields.hpp"
+
+namespace kestro::remedy {
+namespace {
+
+constexpr std::uint8_t kStoredId[4] = {72, 69, 48, 13};  // "HE0" CR
+constexpr std::uint8_t kPackedId[4] = {72, 69, 51, 13};  // "HE3" CR
+constexpr std::size_t kHeaderSize = 11;                  // id, CR, checksum, length, N
+
+// Raises progress values only when they change.
+class Progress {
+ public:
+  explicit Progress(const ProgressSink& sink) : sink_(sink) {}
+  void Raise(double value) {
+    if (!sink_) return;
+    const auto v = static_cast<std::int16_t>(std::lround(value));
+    if (v == last_) return;
+    last_ = v;
+    sink_(v);
+  }
+  bool active() const { return static_cast<bool>(sink_); }
+
+ private:
+  const ProgressSink& sink_;
+  std::int16_t last_ = -1;
+};
+
+// A code as bits in words: bit i of the code is bit (i % 64) of word i / 64.
+struct Code {
+  std::uint8_t length = 0;
+  std::array<std::uint64_t, 4> bits{};
+};
+
+struct Node {
+  std::int32_t parent = -1;
+  std::int32_t right = -1;
+  std::int32_t left = -1;
+  std::int32_t value = -1;
+  std::uint64_t weight = 0;
+};
+
+// Builds the coding tree with the product's pairing rules and walks it into codes.
+std::array<Code, 256> BuildCodes(const std::uint64_t (&counts)[256]) {
+  std::array<Node, 512> nodes{};
+  std::int32_t count = 0;
+  for (int v = 0; v < 256; ++v) {
+    if (counts[v] == 0) continue;
+    nodes[static_cast<std::size_t>(count)].value = v;
+    nodes[static_cast<std::size_t>(count)].weight = counts[v];
+    ++count;
+  }
+  std::array<Code, 256> codes{};
+  if (count == 0) return codes;
+  const std::int32_t leaves = count;
+  for (std::int32_t round = 1; round < leaves; ++round) {
+    std::int32_t a = -1, b = -1;
+    for (std::int32_t i = 0; i < count; ++i) {
+      const Node& n = nodes[static_cast<std::size_t>(i)];
+      if (n.parent != -1) continue;
+      if (a == -1) { a = i; continue; }
+      if (b == -1) { b = i; continue; }
+      const std::uint64_t w = n.weight;
+      const std::uint64_t wa = nodes[static_cast<std::size_t>(a)].weight;
+      const std::uint64_t wb = nodes[static_cast<std::size_t>(b)].weight;
+      if (w < wa) {
+        if (w < wb && wa < wb) b = i;
+        else a = i;
+      } else if (w < wb) {
+        b = i;
+      }
+    }
+    Node& parent = nodes[static_cast<std::size_t>(count)];
+    parent.weight = nodes[static_cast<std::size_t>(a)].weight + nodes[static_cast<std::size_t>(b)].weight;
+    parent.left = a;
+    parent.right = b;
+    nodes[static_cast<std::size_t>(a)].parent = count;
+    nodes[static_cast<std::size_t>(b)].parent = count;
+    ++count;
+  }
+  // Depth-first walk from the root; left appends 0, right appends 1.
+  struct Step { std::int32_t node; Code code; };
+  std::vector<Step> stack;
+  stack.push_back({count - 1, Code{}});
+  while (!stack.empty()) {
+    Step s = stack.back();
+    stack.pop_back();
+    const Node& n = nodes[static_cast<std::size_t>(s.node)];
+    if (n.value >= 0) {
+      codes[static_cast<std::size_t>(n.value)] = s.code;
+      continue;
+    }
+    // A tree of at most 256 leaves is at most 255 deep.
+    Code left = s.code, right = s.code;
+    const std::size_t bit = s.code.length;
+    right.bits[bit / 64] |= std::uint64_t{1} << (bit % 64);
+    left.length = right.length = static_cast<std::uint8_t>(s.code.length + 1);
+    stack.push_back({n.right, right});
+    stack.push_back({n.left, left});
+  }
+  return codes;
+}
+
+// Packs bits least significant first into a pre-sized buffer.
+class BitWriter {
+ public:
+  explicit BitWriter(std::uint8_t* out) : out_(out) {}
+  // Appends up to 32 bits.
+  void Put(std::uint64_t bits, unsigned length) {
+    acc_ |= bits << filled_;
+    filled_ += length;
+    if (filled_ >= 32) {
+      const auto word = static_cast<std::uint32_t>(acc_);
+      out_[pos_] = static_cast<std::uint8_t>(word);
+      out_[pos_ + 1] = static_cast<std::uint8_t>(word >> 8);
+      out_[pos_ + 2] = static_cast<std::uint8_t>(word >> 16);
+      out_[pos_ + 3] = static_cast<std::uint8_t>(word >> 24);
+      pos_ += 4;
+      acc_ >>= 32;
+      filled_ -= 32;
+    }
+  }
+  void PutCode(const Code& code) {
+    unsigned left = code.length;
+    unsigned bit = 0;
+    while (left > 0) {
+      const unsigned take = left < 32 ? left : 32;
+      const std::uint64_t chunk = (code.bits[bit / 64] >> (bit % 64)) & ((std::uint64_t{1} << take) - 1);
+      Put(chunk, take);
+      bit += take;
+      left -= take;
+    }
+  }
+  // Writes the last partial bytes (zero padded); returns the bytes written in all.
+  std::size_t Finish() {
+    while (filled_ > 0) {
+      out_[pos_++] = static_cast<std::uint8_t>(acc_);
+      acc_ >>= 8;
+      filled_ = filled_ > 8 ? filled_ - 8 : 0;
+    }
+    return pos_;
+  }
+
+ private:
+  std::uint8_t* out_;
+  std::size_t pos_ = 0;
+  std::uint64_t acc_ = 0;
+  unsigned filled_ = 0;
+};
+
+Bytes StoredContainer(std::span<const std::uint8_t> input) {
+  Bytes out(4 + input.size());
+  std::memcpy(out.data(), kStoredId, 4);
+  if (!input.empty()) std::memcpy(out.data() + 4, input.data(), input.size());
+  return out;
+}
+
+// Decode look-up: the next kLookupBits bits (least significant first) lead to a
+// leaf, to a missing child, or to an inner node below which the walk goes on.
+constexpr unsigned kLookupBits = 11;
+enum class EntryKind : std::uint8_t { Leaf, Missing, Inner };
+struct LookupEntry {
+  EntryKind kind = EntryKind::Missing;
+  std::uint8_t depth = 0;    // bits consumed (Leaf, Missing)
+  std::uint8_t symbol = 0;   // Leaf
+  std::int32_t node = -1;    // Inner
+};
+
+struct DecodeNode {
+  std::int32_t left = -1;
+  std::int32_t right = -1;
+  std::int32_t value = -1;
+};
+
+}  // namespace
+
+std::vector<std::uint8_t> HuffmanCodeLengths(const std::uint64_t (&counts)[256]) {
+  const auto codes = BuildCodes(counts);
+  std::vector<std::uint8_t> lengths(256);
+  for (std::size_t v = 0; v < 256; ++v) lengths[v] = codes[v].length;
+  return lengths;
+}
+
+Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& sink) {
+  Progress progress(sink);
+  const std::size_t length = input.size();
+  if (length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
+    throw HuffmanError(HuffmanFault::TooLarge);
+  }
+  if (length == 0) {
+    progress.Raise(100);
+    return StoredContainer(input);
+  }
+
+  // Four partial histograms keep the counting loop free of store-to-load stalls.
+  std::uint64_t counts[256] = {};
+  {
+    std::vector<std::uint32_t> partial(4 * 256, 0);
+    constexpr std::size_t kBlock = 1000;
+    for (std::size_t start = 0; start < length; start += kBlock) {
+      const std::size_t end = start + kBlock < length ? start + kBlock : length;
+      std::size_t i = start;
+      for (; i + 4 <= end; i += 4) {
+        ++partial[input[i]];
+        ++partial[256 + input[i + 1]];
+        ++partial[512 + input[i + 2]];
+        ++partial[768 + input[i + 3]];
+      }
+      for (; i < end; ++i) ++partial[input[i]];
+      if (progress.active()) progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 7.0);
+    }
+    for (std::size_t v = 0; v < 256; ++v) {
+      counts[v] = std::uint64_t{partial[v]} + partial[256 + v] + partial[512 + v] + partial[768 + v];
+    }
+  }
+
+  const auto codes = BuildCodes(counts);
+  std::uint64_t payloadBits = 0, tableBits = 0;
+  std::int32_t distinct = 0;
+  for (std::size_t v = 0; v < 256; ++v) {
+    if (counts[v] == 0) continue;
+    ++distinct;
+    payloadBits += counts[v] * codes[v].length;
+    tableBits += codes[v].length;
+  }
+  const std::uint64_t payload = (payloadBits + 7) / 8;
+  if (payload == 0 || payload > length) {
+    progress.Raise(100);
+    return StoredContainer(input);
+  }
+
+  std::uint8_t checksum = 0;
+  {
+    constexpr std::size_t kBlock = 10000;
+    for (std::size_t start = 0; start < length; start += kBlock) {
+      const std::size_t end = start + kBlock < length ? start + kBlock : length;
+      std::uint64_t wide = 0;
+      std::size_t i = start;
+      for (; i + 8 <= end; i += 8) {
+        std::uint64_t w;
+        std::memcpy(&w, input.data() + i, 8);
+        wide ^= w;
+      }
+      for (int s = 0; s < 64; s += 8) checksum = static_cast<std::uint8_t>(checksum ^ (wide >> s));
+      for (; i < end; ++i) checksum = static_cast<std::uint8_t>(checksum ^ input[i]);
+      if (progress.active()) progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 5.0 + 7.0);
+    }
+  }
+
+  const std::size_t tableBytes = static_cast<std::size_t>((tableBits + 7) / 8);
+  const std::size_t pairs = 2 * static_cast<std::size_t>(distinct);
+  Bytes out(kHeaderSize + pairs + tableBytes + static_cast<std::size_t>(payload));
+  std::memcpy(out.data(), kPackedId, 4);
+  out[4] = checksum;
+  const auto len32 = static_cast<std::uint32_t>(length);
+  for (int k = 0; k < 4; ++k) out[5 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(len32 >> (8 * k));
+  out[9] = static_cast<std::uint8_t>(distinct & 0xFF);
+  out[10] = static_cast<std::uint8_t>(distinct >> 8);
+  std::size_t at = kHeaderSize;
+  for (std::size_t v = 0; v < 256; ++v) {
+    if (counts[v] == 0) continue;
+    out[at++] = static_cast<std::uint8_t>(v);
+    out[at++] = codes[v].length;
+  }
+  {
+    BitWriter table(out.data() + at);
+    for (std::size_t v = 0; v < 256; ++v) {
+      if (counts[v] != 0) table.PutCode(codes[v]);
+    }
+    at += table.Finish();
+  }
+
+  // Short codes go out in one step; the rare long ones in 32-bit pieces.
+  std::uint32_t shortBits[256];
+  std::uint8_t shortLength[256];
+  for (std::size_t v = 0; v < 256; ++v) {
+    shortLength[v] = codes[v].length <= 32 ? codes[v].length : 0;
+    shortBits[v] = static_cast<std::uint32_t>(codes[v].bits[0]);
+  }
+  BitWriter data(out.data() + at);
+  constexpr std::size_t kBlock = 10000;
+  for (std::size_t start = 0; start < length; start += kBlock) {
+    const std::size_t end = start + kBlock < length ? start + kBlock : length;
+    for (std::size_t i = start; i < end; ++i) {
+      const std::uint8_t b = input[i];
+      if (shortLength[b] != 0) data.Put(shortBits[b], shortLength[b]);
+      else data.PutCode(codes[b]);
+    }
+    if (progress.active()) progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 88.0 + 12.0);
+  }
+  data.Finish();
+  progress.Raise(100);
+  return out;
+}
+
+Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& sink) {
+  Progress progress(sink);
+  if (in.size() < 4 || in[0] != 72 || in[1] != 69 || in[3] != 13 || (in[2] != 48 && in[2] != 51)) {
+    throw HuffmanError(HuffmanFault::Identification);
+  }
+  if (in[2] == 48) {
+    progress.Raise(100);
+    return Bytes(in.begin() + 4, in.end());
+  }
+
+  const auto storedLength = checks::LoadI32(in, 5);
+  const auto distinct = checks::LoadI16(in, 9);
+  if (!storedLength || !distinct || *distinct < 1 || *distinct > 256) {
+    throw HuffmanError(HuffmanFault::CorruptTable);
+  }
+  const std::uint8_t checksum = in[4];
+  const std::size_t pairsEnd = kHeaderSize + 2 * static_cast<std::size_t>(*distinct);
+  if (pairsEnd > in.size()) throw HuffmanError(HuffmanFault::CorruptTable);
+
+  std::array<std::uint8_t, 256> lengths{};
+  for (std::size_t p = kHeaderSize; p < pairsEnd; p += 2) {
+    if (in[p + 1] == 0) throw HuffmanError(HuffmanFault::CorruptTable);
+    lengths[in[p]] = in[p + 1];
+  }
+  std::uint64_t tableBits = 0;
+  unsigned shortest = 255;
+  for (const std::uint8_t l : lengths) {
+    if (l == 0) continue;
+    tableBits += l;
+    if (l < shortest) shortest = l;
+  }
+  const std::size_t tableEnd = pairsEnd + static_cast<std::size_t>((tableBits + 7) / 8);
+  if (tableEnd > in.size()) throw HuffmanError(HuffmanFault::CorruptTable);
+
+  // Rebuild the tree from the codes in ascending byte order. The codes must
+  // form a prefix code: no code may pass through or end on another's node.
+  std::vector<DecodeNode> tree(1);
+  tree.reserve(512);
+  {
+    std::uint64_t bit = 0;
+    for (std::size_t v = 0; v < 256; ++v) {
+      std::int32_t node = 0;
+      for (unsigned k = 0; k < lengths[v]; ++k, ++bit) {
+        const bool one = (in[pairsEnd + bit / 8] >> (bit % 8)) & 1u;
+        if (tree[static_cast<std::size_t>(node)].value >= 0) throw HuffmanError(HuffmanFault::CorruptTable);
+        std::int32_t& child = one ? tree[static_cast<std::size_t>(node)].right : tree[static_cast<std::size_t>(node)].left;
+        if (child == -1) {
+          child = static_cast<std::int32_t>(tree.size());
+          tree.push_back({});  // may move the vector: `child` is not used after this
+        }
+        node = one ? tree[static_cast<std::size_t>(node)].right : tree[static_cast<std::size_t>(node)].left;
+      }
+      if (lengths[v] == 0) continue;
+      DecodeNode& leaf = tree[static_cast<std::size_t>(node)];
+      if (leaf.value >= 0 || leaf.left != -1 || leaf.right != -1) throw HuffmanError(HuffmanFault::CorruptTable);
+      leaf.value = static_cast<std::int32_t>(v);
+    }
+  }
+
+  if (*storedLength <= 0) throw HuffmanError(HuffmanFault::CorruptData);
+  const std::uint64_t dataBits = static_cast<std::uint64_t>(in.size() - tableEnd) * 8;
+  const auto wanted = static_cast<std::uint64_t>(*storedLength);
+  // Every symbol takes at least the shortest code: cap the output by the data.
+  if (wanted > dataBits / shortest) throw HuffmanError(HuffmanFault::CorruptData);
+
+  std::vector<LookupEntry> lookup(std::size_t{1} << kLookupBits);
+  for (std::uint32_t pattern = 0; pattern < lookup.size(); ++pattern) {
+    LookupEntry& e = lookup[pattern];
+    std::int32_t node = 0;
+    unsigned depth = 0;
+    for (;;) {
+      if (tree[static_cast<std::size_t>(node)].value >= 0) {
+        e = {EntryKind::Leaf, static_cast<std::uint8_t>(depth),
+             static_cast<std::uint8_t>(tree[static_cast<std::size_t>(node)].value), node};
+        break;
+      }
+      if (depth == kLookupBits) {
+        e = {EntryKind::Inner, static_cast<std::uint8_t>(depth), 0, node};
+        break;
+      }
+      const bool one = (pattern >> depth) & 1u;
+      const std::int32_t child = one ? tree[static_cast<std::size_t>(node)].right : tree[static_cast<std::size_t>(node)].left;
+      ++depth;
+      if (child == -1) {
+        e = {EntryKind::Missing, static_cast<std::uint8_t>(depth), 0, -1};
+        break;
+      }
+      node = child;
+    }
+  }
+
+  Bytes out(static_cast<std::size_t>(wanted));
+  const std::uint8_t* data = in.data();
+  const std::size_t end = in.size();
+  std::size_t pos = tableEnd;
+  std::uint64_t acc = 0;
+  unsigned bits = 0;  // valid bits in acc; bits above them are the next stream bits or 0
+  auto refill = [&] {
+    if (end - pos >= 8) {
+      std::uint64_t word = 0;
+      for (int k = 7; k >= 0; --k) word = (word << 8) | data[pos + static_cast<std::size_t>(k)];
+      acc |= word << bits;
+      const unsigned take = (63 - bits) >> 3;
+      pos += take;
+      bits += take * 8;
+    } else {
+      while (bits <= 56 && pos < end) {
+        acc |= std::uint64_t{data[pos++]} << bits;
+        bits += 8;
+      }
+    }
+  };
+
+  constexpr std::size_t kStep = 10000;
+  std::size_t nextMark = (tableEnd / kStep + 1) * kStep;
+  const std::uint64_t mask = (std::uint64_t{1} << kLookupBits) - 1;
+  std::size_t produced = 0;
+  while (produced < out.size()) {
+    if (bits < kLookupBits) refill();
+    const LookupEntry& e = lookup[acc & mask];
+    if (e.kind == EntryKind::Leaf) {
+      if (e.depth > bits) throw HuffmanError(HuffmanFault::CorruptData);
+      out[produced++] = e.symbol;
+      acc >>= e.depth;
+      bits -= e.depth;
+    } else if (e.kind == EntryKind::Missing) {
+      throw HuffmanError(HuffmanFault::CorruptData);
+    } else {
+      if (bits < kLookupBits) throw HuffmanError(HuffmanFault::CorruptData);
+      acc >>= kLookupBits;
+      bits -= kLookupBits;
+      std::int32_t node = e.node;
+      while (tree[static_cast<std::size_t>(node)].value < 0) {
+        if (bits == 0) {
+          refill();
+          if (bits == 0) throw HuffmanError(HuffmanFault::CorruptData);
+        }
+        const bool one = acc & 1u;
+        acc >>= 1;
+        --bits;
+        node = one ? tree[static_cast<std::size_t>(node)].right : tree[static_cast<std::size_t>(node)].left;
+        if (node == -1) throw HuffmanError(HuffmanFault::CorruptData);
+      }
+      out[produced++] = static_cast<std::uint8_t>(tree[static_cast<std::size_t>(node)].value);
+    }
+    if (pos >= nextMark) {
+      nextMark += kStep;
+      if (progress.active()) progress.Raise(static_cast<double>(pos) / static_cast<double>(end) * 89.0);
+    }
+  }
+
+  std::uint8_t sum = 0;
+  for (std::size_t start = 0; start < out.size(); start += kStep) {
+    const std::size_t stop = start + kStep < out.size() ? start + kStep : out.size();
+    for (std::size_t i = start; i < stop; ++i) sum = static_cast<std::uint8_t>(sum ^ out[i]);
+    if (progress.active()) progress.Raise(static_cast<double>(stop) / static_cast<double>(out.size()) * 11.0 + 89.0);
+  }
+  if (sum != checksum) throw HuffmanError(HuffmanFault::Checksum);
+  progress.Raise(100);
+  return out;
+}
+
+}  // namespace kestro::remedy

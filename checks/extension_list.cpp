@@ -1,0 +1,33 @@
+#include "checks/extension_list.hpp"
+
+namespace kestro::checks {
+
+std::string UpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return out;
+}
+
+std::string PathUtf8(const std::filesystem::path& path) {
+  const std::u8string u8 = path.u8string();
+  return std::string(u8.begin(), u8.end());
+}
+
+bool PassesExtensionListText(std::string_view pathText, std::string_view list, std::size_t tailChars) {
+  // Characters, not bytes: step back over UTF-8 continuation bytes.
+  std::size_t start = pathText.size();
+  for (std::size_t taken = 0; taken < tailChars && start > 0; ++taken) {
+    --start;
+    while (start > 0 && (static_cast<unsigned char>(pathText[start]) & 0xC0u) == 0x80u) --start;
+  }
+  const std::string tail = UpperAscii(pathText.substr(start));
+  return UpperAscii(list).find(tail) != std::string::npos;
+}
+
+bool PassesExtensionList(const std::filesystem::path& path, std::string_view list, std::size_t tailChars) {
+  return PassesExtensionListText(PathUtf8(path), list, tailChars);
+}
+
+}  // namespace kestro::checks

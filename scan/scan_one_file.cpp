@@ -1,0 +1,71 @@
+#include "scan/scan_one_file.hpp"
+
+#include <exception>
+
+#include "checks/extension_list.hpp"
+#include "scan/packer_identification.hpp"
+
+namespace kestro::scan {
+namespace {
+
+std::size_t CharacterCount(std::string_view text) {
+  std::size_t count = 0;
+  for (const char c : text) {
+    if ((static_cast<unsigned char>(c) & 0xC0u) != 0x80u) ++count;
+  }
+  return count;
+}
+
+}  // namespace
+
+std::size_t LogAlignment(std::string_view detectionName) {
+  const std::size_t length = CharacterCount(detectionName);
+  return length >= 20 ? 0 : 20 - length;
+}
+
+std::string DetectionLogLine(std::string_view detectionName, std::string_view pathText) {
+  std::string line(detectionName);
+  line.append(LogAlignment(detectionName) + 5, ' ');
+  line.append(pathText);
+  return line;
+}
+
+bool ScanOneFile(const std::filesystem::path& path, ScanOneFileContext& context) {
+  // An error while scanning one file ends the work on it; what was done stays.
+  try {
+    const std::string pathText = checks::PathUtf8(path);
+    const std::filesystem::path display =
+        pathText.find('~') != std::string::npos ? context.longPaths.LongForm(path) : path;
+
+    checks::FileView file = checks::FileView::Open(path);
+    const checks::CheckResult result = FileCheck(file, context.check);
+    if (!result) return false;
+
+    if (context.soundOn) context.sound.PlayDetected();
+
+    DetectionRecord record;
+    record.infection = result.detectionName;
+    record.location = checks::PathUtf8(display);
+    record.detectionTime = context.clock.NowText();
+    // A file the check repaired has changed on disk: identify the file as it is now.
+    if (file.Opened() && !result.detectionName.ends_with("[HEALED]")) {
+      record.packer = IdentifyPacker(file);
+    } else {
+      record.packer = IdentifyPacker(path);
+    }
+    record.tag = path;
+    file.ReleaseHandle();
+    context.detections.Append(std::move(record));
+
+    ++context.detectionCount;
+    context.detections.ShowCount(context.detectionCount);
+
+    if (context.cleanAll) context.deleter.Delete(path);
+    context.log.WriteLine(DetectionLogLine(result.detectionName, pathText));
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
+}  // namespace kestro::scan

@@ -1,0 +1,5 @@
+# The icon heuristic: extraction, rendering, values and the check.
+kestro_test(checks_icon_test
+  SOURCES icon_value_test.cpp icon_resources_test.cpp icon_heuristic_test.cpp
+          ${CMAKE_SOURCE_DIR}/tests/support/icon_builder.cpp ${CMAKE_SOURCE_DIR}/tests/support/icon_fixtures.cpp
+  DEPS kestro_checks kestro_sigdb)

@@ -24,5 +24,8 @@ inline constexpr int kExitError = 2;
 
 int RunCrc(const Args& args);
 int RunHead(const Args& args);
+int RunIcon(const Args& args);
+int RunBuild(const Args& args);
+int RunDump(const Args& args);
 
 }  // namespace kestro::sigtool

@@ -15,6 +15,20 @@ constexpr std::array kCommands = {
             "Print the last-section head text of each 32-bit PE image: <head> <path>\n"
             "      (the head part is empty when the file has none).",
             RunHead},
+    Command{"icon", "icon FILE... | icon --bmp OUT.bmp FILE",
+            "Print the icon value of each executable: <value> <path> (the value is empty\n"
+            "      when the file shows no icon); with --bmp, write the 32x32 canvas the value\n"
+            "      is computed from to OUT.bmp.",
+            RunIcon},
+    Command{"build", "build --kind 0|1|2 [--version TEXT] [--date DD-MMM-YY] SOURCE OUT",
+            "Compile SOURCE (lines of name;signature, blank lines and # comments ignored)\n"
+            "      into the database file OUT: kind 0 DB_0x.avn (with the version and date\n"
+            "      header; defaults: today, version yyyy.mm.dd), 1 DB_1x.avn, 2 DB_2x.avn.",
+            RunBuild},
+    Command{"dump", "dump FILE [--kind 0|1|2]",
+            "Print a database file as the program loads it, in the SOURCE form of `build`\n"
+            "      (kind from the file name DB_0x/1x/2x.avn unless given).",
+            RunDump},
 };
 
 void PrintHelp(std::ostream& out) {

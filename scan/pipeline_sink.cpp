@@ -1,0 +1,125 @@
+#include "scan/pipeline_sink.hpp"
+
+#include <string>
+
+namespace kestro::scan {
+
+namespace {
+
+// Effects of one file, recorded on a worker and replayed in order.
+class RecordedEffects final : public DetectionList, public DetectionSound, public DetectionLog {
+ public:
+  void Append(DetectionRecord record) override { records.push_back(std::move(record)); }
+  void PlayDetected() override { ++sounds; }
+  void WriteLine(std::string_view line) override { lines.emplace_back(line); }
+
+  std::vector<DetectionRecord> records;
+  std::vector<std::string> lines;
+  int sounds = 0;
+  std::uint32_t count = 0;
+};
+
+}  // namespace
+
+struct ParallelSink::Job {
+  std::filesystem::path path;
+  RecordedEffects effects;
+  bool done = false;
+};
+
+ParallelSink::ParallelSink(ScanOneFileContext& file, ArchiveScanContext& archive, unsigned threads)
+    : file_(file), archive_(archive) {
+  if (threads == 0) threads = 1;
+  maxPending_ = static_cast<std::size_t>(threads) * 8;
+  for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Worker(); });
+}
+
+ParallelSink::~ParallelSink() {
+  {
+    std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  workAvailable_.notify_all();
+  for (auto& t : workers_) t.join();
+}
+
+void ParallelSink::Worker() {
+  for (;;) {
+    std::shared_ptr<Job> job;
+    {
+      std::unique_lock lock(mutex_);
+      workAvailable_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
+      if (queue_.empty()) return;
+      job = queue_.front();
+      queue_.pop_front();
+    }
+    // The check and the deletion run here; what the user sees is recorded.
+    ScanOneFileContext context{file_.check,    job->effects,    job->effects, file_.deleter,
+                               job->effects,   file_.longPaths, file_.clock,  job->effects.count,
+                               file_.soundOn,  file_.cleanAll};
+    ScanOneFile(job->path, context);
+    {
+      std::lock_guard lock(mutex_);
+      job->done = true;
+    }
+    jobDone_.notify_all();
+  }
+}
+
+void ParallelSink::CommitReady(bool wait) {
+  for (;;) {
+    std::shared_ptr<Job> job;
+    {
+      std::unique_lock lock(mutex_);
+      if (pending_.empty()) return;
+      if (!pending_.front()->done) {
+        if (!wait) return;
+        jobDone_.wait(lock, [&] { return pending_.front()->done; });
+      }
+      job = pending_.front();
+      pending_.pop_front();
+    }
+    // Replay in hand-over order: sound, record, count, log line, as a
+    // sequential scan does them.
+    for (std::size_t i = 0; i < job->effects.records.size(); ++i) {
+      if (i < static_cast<std::size_t>(job->effects.sounds)) file_.sound.PlayDetected();
+      file_.detections.Append(std::move(job->effects.records[i]));
+      ++file_.detectionCount;
+      file_.detections.ShowCount(file_.detectionCount);
+      if (i < job->effects.lines.size()) file_.log.WriteLine(job->effects.lines[i]);
+    }
+  }
+}
+
+void ParallelSink::ScanFile(const std::filesystem::path& path) {
+  auto job = std::make_shared<Job>();
+  job->path = path;
+  {
+    std::lock_guard lock(mutex_);
+    pending_.push_back(job);
+    queue_.push_back(job);
+  }
+  workAvailable_.notify_one();
+  CommitReady(false);
+  // Bound the work in flight (and the memory it holds).
+  bool full;
+  {
+    std::lock_guard lock(mutex_);
+    full = pending_.size() >= maxPending_;
+  }
+  if (full) {
+    std::unique_lock lock(mutex_);
+    jobDone_.wait(lock, [&] { return pending_.front()->done; });
+    lock.unlock();
+    CommitReady(false);
+  }
+}
+
+void ParallelSink::ScanArchive(const std::filesystem::path& path) {
+  Drain();
+  scan::ScanArchive(path, "", archive_);
+}
+
+void ParallelSink::Drain() { CommitReady(true); }
+
+}  // namespace kestro::scan

@@ -3,3 +3,10 @@ kestro_test(checks_icon_test
   SOURCES icon_value_test.cpp icon_resources_test.cpp icon_heuristic_test.cpp
           ${CMAKE_SOURCE_DIR}/tests/support/icon_builder.cpp ${CMAKE_SOURCE_DIR}/tests/support/icon_fixtures.cpp
   DEPS kestro_checks kestro_sigdb)
+
+# kestro-sigtool icon, run as a program.
+kestro_test(checks_icon_sigtool_test
+  SOURCES icon_sigtool_test.cpp
+          ${CMAKE_SOURCE_DIR}/tests/support/icon_builder.cpp ${CMAKE_SOURCE_DIR}/tests/support/icon_fixtures.cpp
+  DEPS kestro_checks)
+add_dependencies(checks_icon_sigtool_test kestro-sigtool)

@@ -1,0 +1,22 @@
+# Windows tests of the COM companions: KESTROExtc.dll and KESTROKeyboard.dll.
+if(KESTRO_WINDOWS)
+  # Stand-in for the main program, started by the shell extension's InvokeCommand.
+  add_executable(kestro_standin_antivirus WIN32 shellext_standin_main.cpp)
+  target_link_options(kestro_standin_antivirus PRIVATE -municode)
+  kestro_setup_target(kestro_standin_antivirus)
+  set_target_properties(kestro_standin_antivirus PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
+  if(TARGET KESTROExtc)
+    kestro_test(wine_shellext_test
+      SOURCES shellext_registration_test.cpp shellext_handler_test.cpp com_wine_support.cpp
+      DEPS kestro_shellext_registration kestro_com_win32 shell32 ole32 uuid gdi32 user32 advapi32)
+    target_compile_options(wine_shellext_test PRIVATE -Wno-non-virtual-dtor)
+    add_dependencies(wine_shellext_test KESTROExtc kestro_standin_antivirus)
+  endif()
+  if(TARGET KESTROKeyboard)
+    kestro_test(wine_keyboard_test SOURCES keyboard_com_test.cpp com_wine_support.cpp
+      DEPS ole32 oleaut32 uuid user32 gdi32 advapi32 TIMEOUT 120)
+    target_compile_options(wine_keyboard_test PRIVATE -Wno-non-virtual-dtor)
+    add_dependencies(wine_keyboard_test KESTROKeyboard)
+  endif()
+endif()

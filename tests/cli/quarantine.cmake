@@ -1,0 +1,2 @@
+kestro_test(cli_quarantine_test SOURCES quarantine_test.cpp)
+add_dependencies(cli_quarantine_test kestro-quarantine)

@@ -1,0 +1,73 @@
+#include "scan/archive_library.hpp"
+
+#include "platform/dynamic_library.hpp"
+
+namespace kestro::scan {
+namespace {
+
+template <typename Fn>
+Fn Bind(const platform::DynamicLibrary& library, const char* name) {
+  return reinterpret_cast<Fn>(library.Find(name));
+}
+
+class BoundArchiveLibrary final : public ArchiveLibrary {
+ public:
+  explicit BoundArchiveLibrary(const std::filesystem::path& path) : library_(path) {
+    open_ = Bind<KESTROOpenArchiveFn>(library_, "KESTROOpenArchive");
+    setPassword_ = Bind<KESTROSetPasswordFn>(library_, "KESTROSetPassword");
+    readHeader_ = Bind<KESTROReadHeaderFn>(library_, "KESTROReadHeader");
+    processFile_ = Bind<KESTROProcessFileFn>(library_, "KESTROProcessFile");
+    close_ = Bind<KESTROCloseArchiveFn>(library_, "KESTROCloseArchive");
+    available_ = open_ != nullptr && setPassword_ != nullptr && readHeader_ != nullptr &&
+                 processFile_ != nullptr && close_ != nullptr;
+  }
+
+  bool IsAvailable() const override { return available_; }
+
+  ArchiveHandle OpenArchive(ArchiveOpenRecord& record) override {
+    if (!available_) {
+      record.OpenResult = KESTRO_ERAR_EOPEN;
+      return 0;
+    }
+    return open_(&record);
+  }
+
+  void SetPassword(ArchiveHandle handle, const char* password) override {
+    if (available_) setPassword_(handle, password);
+  }
+
+  int ReadHeader(ArchiveHandle handle, ArchiveHeaderRecord& header) override {
+    return available_ ? readHeader_(handle, &header) : KESTRO_ERAR_UNKNOWN;
+  }
+
+  int ProcessFile(ArchiveHandle handle, int operation, const char* destFolder, const char* destName) override {
+    return available_ ? processFile_(handle, operation, destFolder, destName) : KESTRO_ERAR_UNKNOWN;
+  }
+
+  void CloseArchive(ArchiveHandle handle) override {
+    if (available_) close_(handle);
+  }
+
+ private:
+  platform::DynamicLibrary library_;
+  KESTROOpenArchiveFn open_ = nullptr;
+  KESTROSetPasswordFn setPassword_ = nullptr;
+  KESTROReadHeaderFn readHeader_ = nullptr;
+  KESTROProcessFileFn processFile_ = nullptr;
+  KESTROCloseArchiveFn close_ = nullptr;
+  bool available_ = false;
+};
+
+}  // namespace
+
+std::filesystem::path ArchiveLibraryFileName() { return platform::SharedLibraryFileName("RARExtract"); }
+
+std::unique_ptr<ArchiveLibrary> BindArchiveLibrary(const std::filesystem::path& programFolder) {
+  return BindArchiveLibraryAt(programFolder / ArchiveLibraryFileName());
+}
+
+std::unique_ptr<ArchiveLibrary> BindArchiveLibraryAt(const std::filesystem::path& libraryPath) {
+  return std::make_unique<BoundArchiveLibrary>(libraryPath);
+}
+
+}  // namespace kestro::scan

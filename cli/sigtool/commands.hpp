@@ -27,5 +27,6 @@ int RunHead(const Args& args);
 int RunIcon(const Args& args);
 int RunBuild(const Args& args);
 int RunDump(const Args& args);
+int RunCheck(const Args& args);
 
 }  // namespace kestro::sigtool

@@ -29,6 +29,13 @@ constexpr std::array kCommands = {
             "Print a database file as the program loads it, in the SOURCE form of `build`\n"
             "      (kind from the file name DB_0x/1x/2x.avn unless given).",
             RunDump},
+    Command{"check", "check [--db DIR] [--heal] FILE...",
+            "Run the scanner's file check on each file and print each hit: <name>TAB<path>.\n"
+            "      --db loads DB_0x/1x/2x.avn from DIR (without it, only the heuristics and\n"
+            "      byte markers run). Files are never changed unless --heal is given (then an\n"
+            "      HTML file carrying the VBS.ALICE.A script is repaired as the scanner does).\n"
+            "      Shortcut targets can be judged only on Windows. Exit 1 on any hit.",
+            RunCheck},
 };
 
 void PrintHelp(std::ostream& out) {

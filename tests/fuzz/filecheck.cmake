@@ -1,0 +1,1 @@
+kestro_fuzz(fuzz_filecheck SOURCES filecheck_fuzz.cpp DEPS kestro_scan)

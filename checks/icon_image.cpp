@@ -127,7 +127,8 @@ IconDecodeStatus DecodeIconImage(std::span<const std::uint8_t> bytes, IconImage&
         }
       }
       out.argb[y * w + x] = pixel;
-      out.mask[y * w + x] = static_cast<std::uint8_t>((bytes[andRow + x / 8] >> (7 - x % 8)) & 1u);
+      const unsigned maskByte = bytes[andRow + x / 8];
+      out.mask[y * w + x] = static_cast<std::uint8_t>((maskByte >> (7 - x % 8)) & 1u);
     }
   }
   return IconDecodeStatus::Ok;

@@ -13,12 +13,16 @@
 namespace kestro::checks {
 namespace {
 
+// The 0x00RRGGBB colour of the blue, green, red bytes at `at`.
+std::uint32_t PixelAt(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return std::uint32_t{b[at]} | (std::uint32_t{b[at + 1]} << 8) | (std::uint32_t{b[at + 2]} << 16);
+}
+
 std::vector<std::uint32_t> CanvasOf(const std::vector<std::uint8_t>& bitmap) {
   std::vector<std::uint32_t> canvas(32 * 32);
   for (std::size_t row = 0; row < 32; ++row) {
     for (std::size_t x = 0; x < 32; ++x) {
-      const std::size_t at = kIconBitmapHeaderSize + row * 96 + x * 3;
-      canvas[(31 - row) * 32 + x] = bitmap[at] | (bitmap[at + 1] << 8) | (static_cast<std::uint32_t>(bitmap[at + 2]) << 16);
+      canvas[(31 - row) * 32 + x] = PixelAt(bitmap, kIconBitmapHeaderSize + row * 96 + x * 3);
     }
   }
   return canvas;
@@ -81,8 +85,7 @@ TEST(IconRender, AlphaBlendRoundsToNearest) {
     icon.hasAlpha = true;
     const auto bitmap = RenderIconBitmap(&icon);
     const std::size_t top = kIconBitmapHeaderSize + 31 * 96;
-    const std::uint32_t got = bitmap[top] | (bitmap[top + 1] << 8) | (static_cast<std::uint32_t>(bitmap[top + 2]) << 16);
-    EXPECT_EQ(got, c.expected) << std::hex << c.argb;
+    EXPECT_EQ(PixelAt(bitmap, top), c.expected) << std::hex << c.argb;
   }
 }
 

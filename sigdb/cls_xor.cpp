@@ -27,8 +27,10 @@ bool clsXOR::EncryptByte(std::span<std::uint8_t> block, std::string_view key) {
   const std::uint64_t length = block.size();
   std::uint64_t threshold = 0;
   int lastPercent = -1;
+  std::size_t k = 0;  // n modulo the key length, kept as a counter (no division per byte)
   for (std::size_t n = 0; n < block.size(); ++n) {
-    block[n] = static_cast<std::uint8_t>(block[n] ^ static_cast<std::uint8_t>(key_[n % keyLength]));
+    block[n] = static_cast<std::uint8_t>(block[n] ^ static_cast<std::uint8_t>(key_[k]));
+    if (++k == keyLength) k = 0;
     if (progress_ && n >= threshold) {
       lastPercent = static_cast<int>(static_cast<std::uint64_t>(n) * 100 / length);
       progress_(lastPercent);

@@ -42,16 +42,23 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 
 std::string DecodeHeaderLine(std::string_view line) { return HexDecode(RemoveBlanks(line)); }
 
-}  // namespace
-
-bool DecodeRecordLine(std::string_view line, std::string& name, std::string& signature) {
-  const std::string record = SubstituteRecord(HexDecode(RemoveBlanks(line)));
+// Decodes a record line into `record` (a buffer reused across lines) and splits it.
+bool DecodeRecordLine(std::string_view line, std::string& record, std::string& name, std::string& signature) {
+  DecodeBlankedHexInto(line, record);
+  SubstituteRecordInPlace(record);
   const std::size_t first = record.find(';');
   if (record.empty() || first == std::string::npos) return false;
   const std::size_t second = record.find(';', first + 1);
-  name = record.substr(0, first);
-  signature = record.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+  name.assign(record, 0, first);
+  signature.assign(record, first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
   return true;
+}
+
+}  // namespace
+
+bool DecodeRecordLine(std::string_view line, std::string& name, std::string& signature) {
+  std::string record;
+  return DecodeRecordLine(line, record, name, signature);
 }
 
 LoadOutcome LoadDatabaseBytes(std::span<const std::uint8_t> fileBytes, DatabaseKind kind,
@@ -66,12 +73,14 @@ LoadOutcome LoadDatabaseBytes(std::span<const std::uint8_t> fileBytes, DatabaseK
   }
 
   const std::size_t firstRecord = HeaderLineCount(kind);
+  if (lines.size() > firstRecord) list.Reserve(list.Count() + (lines.size() - firstRecord));
+  std::string record;
   std::string name;
   std::string signature;
   for (std::size_t i = firstRecord; i < lines.size(); ++i) {
-    if (kind == DatabaseKind::FileChecksum) {
-      // The header is taken together with each record, so a file that holds only
-      // its header leaves the version empty and the date unset.
+    if (kind == DatabaseKind::FileChecksum && i == firstRecord) {
+      // The header is taken together with the records (the first one sets it), so
+      // a file that holds only its header leaves the version empty and the date unset.
       values.DatabaseVersion = DecodeHeaderLine(lines[0]);
       const std::optional<Date> date = ParseDatabaseDate(DecodeHeaderLine(lines[1]));
       if (!date) {
@@ -81,7 +90,7 @@ LoadOutcome LoadDatabaseBytes(std::span<const std::uint8_t> fileBytes, DatabaseK
       }
       values.DatabaseDate = date;
     }
-    if (!DecodeRecordLine(lines[i], name, signature)) {
+    if (!DecodeRecordLine(lines[i], record, name, signature)) {
       const bool finalPiece = i + 1 == lines.size() && lines[i].empty();
       outcome.stop = finalPiece ? LoadStop::FinalLineEnd : LoadStop::BadRecord;
       outcome.stopLine = i;

@@ -30,6 +30,23 @@ std::string HexDecode(std::string_view text) {
   return out;
 }
 
+void DecodeBlankedHexInto(std::string_view text, std::string& out) {
+  out.clear();
+  char first = 0;
+  bool pending = false;
+  for (const char c : text) {
+    if (c == ' ') continue;
+    if (pending) {
+      out.push_back(DecodePair(first, c, true));
+      pending = false;
+    } else {
+      first = c;
+      pending = true;
+    }
+  }
+  if (pending) out.push_back(DecodePair(first, '\0', false));
+}
+
 std::string HexEncode(std::string_view text) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string out;

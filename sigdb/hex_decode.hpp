@@ -14,6 +14,10 @@ namespace kestro::sigdb {
 // trailing single character is decoded by itself by the same rules.
 std::string HexDecode(std::string_view text);
 
+// RemoveBlanks then HexDecode in one pass, into `out` (replaced), so that a loader
+// can reuse one buffer for every line.
+void DecodeBlankedHexInto(std::string_view text, std::string& out);
+
 // Two upper-case digits per character; HexDecode(HexEncode(t)) == t for every t.
 std::string HexEncode(std::string_view text);
 

@@ -9,6 +9,12 @@ void SignatureList::Append(std::string name, std::string signature) {
   firstIndex_.try_emplace(signatures_.back(), signatures_.size());
 }
 
+void SignatureList::Reserve(std::size_t count) {
+  names_.reserve(count);
+  signatures_.reserve(count);
+  firstIndex_.reserve(count);
+}
+
 void SignatureList::Clear() {
   names_.clear();
   signatures_.clear();

@@ -17,6 +17,9 @@ class SignatureList {
  public:
   void Append(std::string name, std::string signature);
   void Clear();
+  // Room for `count` entries in all, so that a loader that knows its size fills the
+  // lists without regrowing them.
+  void Reserve(std::size_t count);
 
   std::size_t Count() const { return names_.size(); }
   bool Empty() const { return names_.empty(); }

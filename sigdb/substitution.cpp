@@ -25,6 +25,13 @@ constexpr Table MakeInverse() {
 constexpr Table kForward = MakeForward();
 constexpr Table kInverse = MakeInverse();
 
+constexpr Table MakeTwice() {
+  Table t{};
+  for (std::size_t i = 0; i < 256; ++i) t[i] = kForward[static_cast<unsigned char>(kForward[i])];
+  return t;
+}
+constexpr Table kTwice = MakeTwice();
+
 // The target must be a permutation of the capital letters, or records cannot round-trip.
 constexpr bool IsPermutation() {
   if (kSubstitutionTarget.size() != 26) return false;
@@ -47,7 +54,10 @@ std::string Apply(const Table& table, std::string_view text) {
 
 std::string Substitute(std::string_view text) { return Apply(kForward, text); }
 std::string Unsubstitute(std::string_view text) { return Apply(kInverse, text); }
-std::string SubstituteRecord(std::string_view text) { return Substitute(Substitute(text)); }
+std::string SubstituteRecord(std::string_view text) { return Apply(kTwice, text); }
+void SubstituteRecordInPlace(std::string& text) {
+  for (char& c : text) c = kTwice[static_cast<unsigned char>(c)];
+}
 std::string UnsubstituteRecord(std::string_view text) { return Unsubstitute(Unsubstitute(text)); }
 
 }  // namespace kestro::sigdb

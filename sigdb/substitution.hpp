@@ -27,6 +27,8 @@ std::string Unsubstitute(std::string_view text);
 
 // What the loader does to a decoded record: two passes.
 std::string SubstituteRecord(std::string_view text);
+// The same two passes, in place.
+void SubstituteRecordInPlace(std::string& text);
 // What the tool does before encoding: two inverse passes.
 std::string UnsubstituteRecord(std::string_view text);
 

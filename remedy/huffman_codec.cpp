@@ -1,6 +1,7 @@
 #include "remedy/huffman_codec.hpp"
 
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -163,7 +164,7 @@ Bytes StoredContainer(std::span<const std::uint8_t> input) {
 
 // Decode look-up: the next kLookupBits bits (least significant first) lead to a
 // leaf, to a missing child, or to an inner node below which the walk goes on.
-constexpr unsigned kLookupBits = 11;
+constexpr unsigned kLookupBits = 12;
 enum class EntryKind : std::uint8_t { Leaf, Missing, Inner };
 struct LookupEntry {
   EntryKind kind = EntryKind::Missing;
@@ -171,6 +172,34 @@ struct LookupEntry {
   std::uint8_t symbol = 0;   // Leaf
   std::int32_t node = -1;    // Inner
 };
+
+struct BitState {
+  std::uint64_t acc;
+  unsigned bits;
+  std::size_t pos;
+};
+
+// Tops the bit buffer up to at least 56 bits while bytes remain.
+inline BitState Refill(BitState st, const std::uint8_t* data, std::size_t end) {
+  if (end - st.pos >= 8) {
+    std::uint64_t word = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&word, data + st.pos, 8);
+    } else {
+      for (int k = 7; k >= 0; --k) word = (word << 8) | data[st.pos + static_cast<std::size_t>(k)];
+    }
+    st.acc |= word << st.bits;
+    const unsigned take = (63 - st.bits) >> 3;
+    st.pos += take;
+    st.bits += take * 8;
+  } else {
+    while (st.bits <= 56 && st.pos < end) {
+      st.acc |= std::uint64_t{data[st.pos++]} << st.bits;
+      st.bits += 8;
+    }
+  }
+  return st;
+}
 
 struct DecodeNode {
   std::int32_t left = -1;
@@ -255,7 +284,8 @@ Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& s
 
   const std::size_t tableBytes = static_cast<std::size_t>((tableBits + 7) / 8);
   const std::size_t pairs = 2 * static_cast<std::size_t>(distinct);
-  Bytes out(kHeaderSize + pairs + tableBytes + static_cast<std::size_t>(payload));
+  const std::size_t total = kHeaderSize + pairs + tableBytes + static_cast<std::size_t>(payload);
+  Bytes out(total + 8);  // 8 bytes of slack for the last 8-byte store
   std::memcpy(out.data(), kPackedId, 4);
   out[4] = checksum;
   const auto len32 = static_cast<std::uint32_t>(length);
@@ -276,25 +306,77 @@ Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& s
     at += table.Finish();
   }
 
-  // Short codes go out in one step; the rare long ones in 32-bit pieces.
-  std::uint32_t shortBits[256];
-  std::uint8_t shortLength[256];
+  // The hot loop keeps its bit state in locals (a writer object would be forced
+  // into memory by the byte stores, which may alias it). After each code the
+  // whole bytes go out with one 8-byte store, so at most 7 bits stay pending;
+  // the buffer has 8 bytes of slack for the last store. Codes above 56 bits
+  // (only from extremely skewed counts) go out in 32-bit pieces.
+  constexpr unsigned kDirectBits = 56;
+  std::uint64_t bitsOf[256];
+  std::uint8_t lengthOf[256];
+  unsigned longest = 0;
   for (std::size_t v = 0; v < 256; ++v) {
-    shortLength[v] = codes[v].length <= 32 ? codes[v].length : 0;
-    shortBits[v] = static_cast<std::uint32_t>(codes[v].bits[0]);
+    lengthOf[v] = codes[v].length;
+    bitsOf[v] = codes[v].bits[0];
+    if (codes[v].length > longest) longest = codes[v].length;
   }
-  BitWriter data(out.data() + at);
+  std::uint8_t* dst = out.data() + at;
+  std::uint64_t acc = 0;
+  unsigned filled = 0;
+  const auto store64 = [](std::uint8_t* to, std::uint64_t value) {
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(to, &value, 8);
+    } else {
+      for (int k = 0; k < 8; ++k) to[k] = static_cast<std::uint8_t>(value >> (8 * k));
+    }
+  };
   constexpr std::size_t kBlock = 10000;
+  const std::uint8_t* src = input.data();
   for (std::size_t start = 0; start < length; start += kBlock) {
     const std::size_t end = start + kBlock < length ? start + kBlock : length;
-    for (std::size_t i = start; i < end; ++i) {
-      const std::uint8_t b = input[i];
-      if (shortLength[b] != 0) data.Put(shortBits[b], shortLength[b]);
-      else data.PutCode(codes[b]);
+    std::size_t i = start;
+    if (longest <= 28) {
+      // Two codes fit between flushes: 7 pending bits + 2 x 28.
+      for (; i + 2 <= end; i += 2) {
+        const std::uint8_t b0 = src[i], b1 = src[i + 1];
+        acc |= bitsOf[b0] << filled;
+        filled += lengthOf[b0];
+        acc |= bitsOf[b1] << filled;
+        filled += lengthOf[b1];
+        store64(dst, acc);
+        dst += filled >> 3;
+        acc >>= filled & ~7u;
+        filled &= 7;
+      }
+    }
+    for (; i < end; ++i) {
+      const std::uint8_t b = src[i];
+      const unsigned len = lengthOf[b];
+      if (len <= kDirectBits) {
+        acc |= bitsOf[b] << filled;
+        filled += len;
+      } else {
+        const Code& code = codes[b];
+        for (unsigned bit = 0; bit < len; bit += 32) {
+          const unsigned take = len - bit < 32 ? len - bit : 32;
+          const std::uint64_t chunk = (code.bits[bit / 64] >> (bit % 64)) & ((std::uint64_t{1} << take) - 1);
+          acc |= chunk << filled;
+          filled += take;
+          store64(dst, acc);
+          dst += filled >> 3;
+          acc = filled >= 64 ? 0 : acc >> (filled & ~7u);
+          filled &= 7;
+        }
+      }
+      store64(dst, acc);
+      dst += filled >> 3;
+      acc >>= filled & ~7u;
+      filled &= 7;
     }
     if (progress.active()) progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 88.0 + 12.0);
   }
-  data.Finish();
+  if (filled > 0) *dst = static_cast<std::uint8_t>(acc);
+  out.resize(total);
   progress.Raise(100);
   return out;
 }
@@ -390,70 +472,104 @@ Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& sink
     }
   }
 
-  Bytes out(static_cast<std::size_t>(wanted));
+  // Decoded in chunks and appended, so the output is written once rather than
+  // zero-filled first.
+  Bytes out;
+  out.reserve(static_cast<std::size_t>(wanted));
+  std::vector<std::uint8_t> chunk(std::size_t{1} << 16);
   const std::uint8_t* data = in.data();
   const std::size_t end = in.size();
-  std::size_t pos = tableEnd;
-  std::uint64_t acc = 0;
-  unsigned bits = 0;  // valid bits in acc; bits above them are the next stream bits or 0
-  auto refill = [&] {
-    if (end - pos >= 8) {
-      std::uint64_t word = 0;
-      for (int k = 7; k >= 0; --k) word = (word << 8) | data[pos + static_cast<std::size_t>(k)];
-      acc |= word << bits;
-      const unsigned take = (63 - bits) >> 3;
-      pos += take;
-      bits += take * 8;
-    } else {
-      while (bits <= 56 && pos < end) {
-        acc |= std::uint64_t{data[pos++]} << bits;
-        bits += 8;
-      }
-    }
-  };
-
+  // Bit state passed by value so it stays in registers; bits above `bits` in
+  // `acc` are the next stream bits or 0.
+  BitState st{0, 0, tableEnd};
   constexpr std::size_t kStep = 10000;
   std::size_t nextMark = (tableEnd / kStep + 1) * kStep;
   const std::uint64_t mask = (std::uint64_t{1} << kLookupBits) - 1;
-  std::size_t produced = 0;
-  while (produced < out.size()) {
-    if (bits < kLookupBits) refill();
-    const LookupEntry& e = lookup[acc & mask];
-    if (e.kind == EntryKind::Leaf) {
-      if (e.depth > bits) throw HuffmanError(HuffmanFault::CorruptData);
-      out[produced++] = e.symbol;
-      acc >>= e.depth;
-      bits -= e.depth;
-    } else if (e.kind == EntryKind::Missing) {
-      throw HuffmanError(HuffmanFault::CorruptData);
-    } else {
-      if (bits < kLookupBits) throw HuffmanError(HuffmanFault::CorruptData);
-      acc >>= kLookupBits;
-      bits -= kLookupBits;
-      std::int32_t node = e.node;
-      while (tree[static_cast<std::size_t>(node)].value < 0) {
-        if (bits == 0) {
-          refill();
-          if (bits == 0) throw HuffmanError(HuffmanFault::CorruptData);
+  const LookupEntry* table = lookup.data();
+  const DecodeNode* nodes = tree.data();
+  // Leaf entries alone, packed as depth << 8 | symbol (0: not a leaf), for the
+  // fast path: with 56 bits buffered, codes of up to 12 bits need no checks.
+  std::vector<std::uint16_t> leaves(lookup.size());
+  for (std::size_t k = 0; k < lookup.size(); ++k) {
+    if (lookup[k].kind == EntryKind::Leaf) {
+      leaves[k] = static_cast<std::uint16_t>(lookup[k].depth << 8 | lookup[k].symbol);
+    }
+  }
+  const std::uint16_t* fast = leaves.data();
+  std::uint64_t remaining = wanted;
+  while (remaining > 0) {
+    const std::size_t chunkSize = remaining < chunk.size() ? static_cast<std::size_t>(remaining) : chunk.size();
+    std::uint8_t* dst = chunk.data();
+    std::uint8_t* const dstEnd = dst + chunkSize;
+    while (dst != dstEnd) {
+      if (end - st.pos >= 8 && dstEnd - dst >= 8) {
+        st = Refill(st, data, end);
+        // Up to eight codes while a whole look-up width stays buffered.
+        bool allLeaves = true;
+        for (int n = 0; n < 8 && st.bits >= kLookupBits; ++n) {
+          const std::uint16_t leaf = fast[st.acc & mask];
+          if (leaf == 0) {
+            allLeaves = false;
+            break;
+          }
+          *dst++ = static_cast<std::uint8_t>(leaf);
+          st.acc >>= leaf >> 8;
+          st.bits -= leaf >> 8u;
         }
-        const bool one = acc & 1u;
-        acc >>= 1;
-        --bits;
-        node = one ? tree[static_cast<std::size_t>(node)].right : tree[static_cast<std::size_t>(node)].left;
-        if (node == -1) throw HuffmanError(HuffmanFault::CorruptData);
+        if (st.pos >= nextMark) {
+          nextMark += kStep;
+          if (progress.active()) progress.Raise(static_cast<double>(st.pos) / static_cast<double>(end) * 89.0);
+        }
+        if (allLeaves) continue;
       }
-      out[produced++] = static_cast<std::uint8_t>(tree[static_cast<std::size_t>(node)].value);
+      if (st.bits < kLookupBits) st = Refill(st, data, end);
+      const LookupEntry e = table[st.acc & mask];
+      if (e.kind == EntryKind::Leaf) {
+        if (e.depth > st.bits) throw HuffmanError(HuffmanFault::CorruptData);
+        *dst++ = e.symbol;
+        st.acc >>= e.depth;
+        st.bits -= e.depth;
+      } else if (e.kind == EntryKind::Missing) {
+        throw HuffmanError(HuffmanFault::CorruptData);
+      } else {
+        if (st.bits < kLookupBits) throw HuffmanError(HuffmanFault::CorruptData);
+        st.acc >>= kLookupBits;
+        st.bits -= kLookupBits;
+        std::int32_t node = e.node;
+        while (nodes[node].value < 0) {
+          if (st.bits == 0) {
+            st = Refill(st, data, end);
+            if (st.bits == 0) throw HuffmanError(HuffmanFault::CorruptData);
+          }
+          const bool one = st.acc & 1u;
+          st.acc >>= 1;
+          --st.bits;
+          node = one ? nodes[node].right : nodes[node].left;
+          if (node == -1) throw HuffmanError(HuffmanFault::CorruptData);
+        }
+        *dst++ = static_cast<std::uint8_t>(nodes[node].value);
+      }
+      if (st.pos >= nextMark) {
+        nextMark += kStep;
+        if (progress.active()) progress.Raise(static_cast<double>(st.pos) / static_cast<double>(end) * 89.0);
+      }
     }
-    if (pos >= nextMark) {
-      nextMark += kStep;
-      if (progress.active()) progress.Raise(static_cast<double>(pos) / static_cast<double>(end) * 89.0);
-    }
+    out.insert(out.end(), chunk.data(), dstEnd);
+    remaining -= chunkSize;
   }
 
   std::uint8_t sum = 0;
   for (std::size_t start = 0; start < out.size(); start += kStep) {
     const std::size_t stop = start + kStep < out.size() ? start + kStep : out.size();
-    for (std::size_t i = start; i < stop; ++i) sum = static_cast<std::uint8_t>(sum ^ out[i]);
+    std::uint64_t wide = 0;
+    std::size_t i = start;
+    for (; i + 8 <= stop; i += 8) {
+      std::uint64_t w;
+      std::memcpy(&w, out.data() + i, 8);
+      wide ^= w;
+    }
+    for (int shift = 0; shift < 64; shift += 8) sum = static_cast<std::uint8_t>(sum ^ (wide >> shift));
+    for (; i < stop; ++i) sum = static_cast<std::uint8_t>(sum ^ out[i]);
     if (progress.active()) progress.Raise(static_cast<double>(stop) / static_cast<double>(out.size()) * 11.0 + 89.0);
   }
   if (sum != checksum) throw HuffmanError(HuffmanFault::Checksum);

@@ -26,12 +26,20 @@ const std::string kDashRule(100, '-');
 ScanLog::ScanLog(std::filesystem::path programFolder, LogIdentity identity)
     : programFolder_(std::move(programFolder)), identity_(std::move(identity)) {}
 
-std::filesystem::path ScanLog::LogFile() const { return programFolder_ / "Log" / "kestro.log"; }
+ScanLog ScanLog::AtFile(std::filesystem::path logFile, LogIdentity identity) {
+  ScanLog log(logFile.parent_path(), std::move(identity));
+  log.logFile_ = std::move(logFile);
+  return log;
+}
+
+std::filesystem::path ScanLog::LogFile() const {
+  return logFile_.empty() ? programFolder_ / "Log" / "kestro.log" : logFile_;
+}
 
 void ScanLog::Append(std::string_view lines, bool createFolder) const {
   if (createFolder) {
     std::error_code ec;
-    std::filesystem::create_directory(programFolder_ / "Log", ec);
+    std::filesystem::create_directory(LogFile().parent_path(), ec);
   }
   std::ofstream out(LogFile(), std::ios::binary | std::ios::app);
   if (!out) return;
@@ -40,7 +48,7 @@ void ScanLog::Append(std::string_view lines, bool createFolder) const {
 
 void ScanLog::StartLog() const {
   std::error_code ec;
-  std::filesystem::create_directory(programFolder_ / "Log", ec);
+  std::filesystem::create_directory(LogFile().parent_path(), ec);
   std::filesystem::remove(LogFile(), ec);
   const std::string title = "# " + identity_.programTitle + " - Ver. " + identity_.engineVersion + " Log file #";
   const std::string box = Spaces(30) + std::string(title.size(), '#');

@@ -24,6 +24,10 @@ class ScanLog {
  public:
   ScanLog(std::filesystem::path programFolder, LogIdentity identity);
 
+  // A log kept in a file of the caller's choosing (the console scanner's --log);
+  // the file's folder is created like the program's "Log" folder.
+  static ScanLog AtFile(std::filesystem::path logFile, LogIdentity identity);
+
   // The log file: program folder, "Log", "kestro.log".
   std::filesystem::path LogFile() const;
 
@@ -44,6 +48,7 @@ class ScanLog {
 
   std::filesystem::path programFolder_;
   LogIdentity identity_;
+  std::filesystem::path logFile_;  // empty: programFolder_/Log/kestro.log
 };
 
 // Detection and action lines: the label, (20 - length) + 5 spaces (5 for labels

@@ -42,6 +42,22 @@ std::string FolderText(const fs::path& folder) {
 
 }  // namespace
 
+bool HandOverCandidate(const fs::path& path, CandidateSink& sink, ScanObserver& observer) {
+  if (!checks::PassesExtensionList(path, kArchiveExtension)) {
+    std::error_code ec;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    if (ec || size > kWalkSizeLimit || !checks::PassesExtensionList(path, kScanExtensions)) return false;
+    observer.StatusText(kStatusScanning);
+    observer.ArchiveLabel("");
+    sink.ScanFile(path);
+    return true;
+  }
+  if (!sink.AcceptsArchive(path)) return false;
+  observer.StatusText(kStatusExtracting);
+  sink.ScanArchive(path);
+  return true;
+}
+
 ScanRun::ScanRun(ScanState& state, ScanObserver& observer, MessagePump& pump, ScanMarkers& markers,
                  ScanServices& services, CandidateSink& sink, ScanOptions options)
     : state_(state),
@@ -169,18 +185,7 @@ void ScanRun::VisitFile(const fs::path& folder, const fs::path& path, std::uint3
   observer_.FilesScannedLabel(static_cast<std::uint64_t>(state_.FilesScanned) +
                               static_cast<std::uint64_t>(state_.ArchiveMembersScanned));
 
-  if (!checks::PassesExtensionList(path, kArchiveExtension)) {
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (!ec && size <= kWalkSizeLimit && checks::PassesExtensionList(path, kScanExtensions)) {
-      observer_.StatusText(kStatusScanning);
-      observer_.ArchiveLabel("");
-      sink_.ScanFile(path);
-    }
-  } else if (sink_.AcceptsArchive(path)) {
-    observer_.StatusText(kStatusExtracting);
-    sink_.ScanArchive(path);
-  }
+  HandOverCandidate(path, sink_, observer_);
 }
 
 void ScanRun::Finish(std::uint32_t detections) {

@@ -103,6 +103,12 @@ class CandidateSink {
   virtual void Drain() {}
 };
 
+// Hands one file to the sink by the walk's candidate rules: an archive name goes
+// to the archive scanner when the sink accepts it; any other file of at most the
+// size limit whose name passes the extension list goes to the file pipeline.
+// False when the file was not handed over.
+bool HandOverCandidate(const std::filesystem::path& path, CandidateSink& sink, ScanObserver& observer);
+
 struct ScanOptions {
   bool FixReg = false;            // repair the registry before the walk
   bool Sound = true;              // play the finished sound

@@ -1,0 +1,131 @@
+#include "cli/scan/scan_options.hpp"
+
+#include <charconv>
+
+#include "cli/common/entry.hpp"
+
+namespace kestro::cli {
+
+ParseResult ParseScanOptions(const std::vector<std::string>& args) {
+  ParseResult result;
+  ScanOptions& o = result.options;
+  bool onlyPaths = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](const char* option) -> std::optional<std::string> {
+      if (i + 1 >= args.size()) {
+        result.error = std::string(option) + " needs a value";
+        return std::nullopt;
+      }
+      return args[++i];
+    };
+    if (onlyPaths || a.empty() || a[0] != '-' || a == "-") {
+      o.paths.push_back(a);
+    } else if (a == "--") {
+      onlyPaths = true;
+    } else if (a == "-h" || a == "--help") {
+      result.showHelp = true;
+      return result;
+    } else if (a == "--db") {
+      const auto v = value("--db");
+      if (!v) return result;
+      o.dbFolder = PathFromArg(*v);
+    } else if (a == "--log") {
+      const auto v = value("--log");
+      if (!v) return result;
+      o.logFile = PathFromArg(*v);
+    } else if (a == "--clean") {
+      o.clean = true;
+    } else if (a == "--quarantine") {
+      o.quarantine = true;
+    } else if (a.rfind("--quarantine=", 0) == 0) {
+      o.quarantine = true;
+      const std::string dir = a.substr(13);
+      if (dir.empty()) {
+        result.error = "--quarantine= needs a folder";
+        return result;
+      }
+      o.quarantineFolder = PathFromArg(dir);
+    } else if (a == "--no-archive") {
+      o.archives = false;
+    } else if (a == "--json") {
+      o.json = true;
+    } else if (a == "-j" || a.rfind("-j", 0) == 0 || a.rfind("--jobs=", 0) == 0) {
+      std::string text;
+      if (a == "-j") {
+        const auto v = value("-j");
+        if (!v) return result;
+        text = *v;
+      } else {
+        text = a.rfind("--jobs=", 0) == 0 ? a.substr(7) : a.substr(2);
+      }
+      unsigned n = 0;
+      const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), n);
+      if (ec != std::errc() || end != text.data() + text.size() || n < 1 || n > 64) {
+        result.error = "-j takes a number of threads from 1 to 64, not '" + text + "'";
+        return result;
+      }
+      o.jobs = n;
+    } else {
+      result.error = "unknown option '" + a + "'";
+      return result;
+    }
+  }
+  if (o.paths.empty()) result.error = "no folder or file to scan";
+  return result;
+}
+
+std::string ScanHelpText() {
+  return R"(Usage: kestro-scan [OPTIONS] PATH...
+
+Scans folders (recursively) and files with the KESTRO Antivirus checks and
+signature databases. Candidate files are those the desktop scan examines: names
+ending in EXE SYS OCX DLL VBS VBE PHP BAT CMD HTM HTML COM LNK EML (the last
+three characters of the name, in any case) of at most 10,485,760 bytes, and RAR
+archives of at most 5,242,880 bytes (members are checked whatever their name;
+numbered volumes such as .part1.rar are skipped).
+
+Output:
+  stdout   one line per detection: the detection name, blanks up to the log's
+           column, the location (archive members as ARCHIVE:/MEMBER)
+  stderr   a live progress line when stderr is a terminal, and a summary
+
+Options:
+  --db DIR            folder of DB_0x.avn, DB_1x.avn, DB_2x.avn (default: the
+                      program's folder, then ../share/kestro beside it, then
+                      /usr/local/share/kestro and /usr/share/kestro)
+  --log FILE          write the scan log in the product's format to FILE
+  --clean             delete detected files with the delete routine
+  --quarantine[=DIR]  quarantine detected files (default folder: the product's
+                      quarantine folder); the file is deleted only after its
+                      container was written and verified
+  --no-archive        do not look inside RAR archives
+  -j N, --jobs=N      check files with N threads; detections, their order and
+                      the log are the same as with -j 1
+  --json              one JSON object per detection (name, location, path,
+                      packer, time) instead of the column layout
+  -h, --help          show this help
+
+Exit status: 0 no detection, 1 detections, 2 an error (bad arguments,
+databases missing, a path that does not exist), 130 interrupted (Ctrl-C).
+
+On Linux, shortcut (.lnk) targets are Windows paths whose existence cannot be
+judged: the missing-target check answers no there, and the byte markers of
+shortcuts still run. Processes are never terminated on Linux.
+)";
+}
+
+std::vector<std::filesystem::path> DefaultDatabaseFolders(const std::filesystem::path& programFolder) {
+  std::vector<std::filesystem::path> folders;
+  if (!programFolder.empty()) {
+    folders.push_back(programFolder);
+    folders.push_back(programFolder.parent_path() / "share" / "kestro");
+  }
+#ifndef _WIN32
+  folders.emplace_back("/usr/local/share/kestro");
+  folders.emplace_back("/usr/share/kestro");
+#endif
+  return folders;
+}
+
+}  // namespace kestro::cli

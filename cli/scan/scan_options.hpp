@@ -1,0 +1,42 @@
+#pragma once
+// Command line of kestro-scan.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestro::cli {
+
+inline constexpr int kExitClean = 0;
+inline constexpr int kExitDetections = 1;
+inline constexpr int kExitError = 2;
+inline constexpr int kExitInterrupted = 130;
+
+struct ScanOptions {
+  std::vector<std::string> paths;
+  std::optional<std::filesystem::path> dbFolder;
+  std::optional<std::filesystem::path> logFile;
+  bool clean = false;
+  bool quarantine = false;
+  std::optional<std::filesystem::path> quarantineFolder;
+  bool archives = true;
+  unsigned jobs = 1;
+  bool json = false;
+};
+
+struct ParseResult {
+  ScanOptions options;
+  bool showHelp = false;
+  std::string error;  // empty when the command line is good
+};
+
+ParseResult ParseScanOptions(const std::vector<std::string>& args);
+
+std::string ScanHelpText();
+
+// Where the databases are looked for when --db is not given, in order: the
+// program's own folder, then the installed data folders.
+std::vector<std::filesystem::path> DefaultDatabaseFolders(const std::filesystem::path& programFolder);
+
+}  // namespace kestro::cli

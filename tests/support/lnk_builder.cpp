@@ -63,11 +63,11 @@ Bytes FileEntry(const LnkIdEntry& e) {
 }  // namespace
 
 std::vector<std::uint8_t> LnkFile::Build() const {
-  Bytes out;
-  Put32(out, validHeader ? 0x4C : 0x4D);
+  Bytes out(0x4C, 0);
+  Set32(out, 0, validHeader ? 0x4C : 0x4D);
   const std::uint8_t clsid[16] = {0x01, 0x14, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00,
                                   0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46};
-  out.insert(out.end(), clsid, clsid + 16);
+  for (std::size_t i = 0; i < 16; ++i) out[4 + i] = clsid[i];
   std::uint32_t flags = 0x80;  // Unicode strings
   const bool hasIdList = idListDrive.has_value();
   const bool hasLinkInfo = localBasePath.has_value() || networkShare.has_value();
@@ -75,8 +75,7 @@ std::vector<std::uint8_t> LnkFile::Build() const {
   if (hasLinkInfo) flags |= 0x2;
   if (environmentTarget) flags |= 0x200;
   if (forceNoLinkInfo) flags |= 0x100;
-  Put32(out, flags);
-  out.resize(0x4C, 0);
+  Set32(out, 0x14, flags);
 
   if (hasIdList) {
     Bytes list;

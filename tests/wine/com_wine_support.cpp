@@ -48,9 +48,11 @@ bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit)
 }
 
 std::wstring ShortPathOf(const std::filesystem::path& path) {
+  std::filesystem::path native = path;
+  native.make_preferred();  // the build tree's paths arrive with "/" separators
   wchar_t buffer[MAX_PATH * 2] = {};
-  const DWORD length = GetShortPathNameW(path.c_str(), buffer, MAX_PATH * 2);
-  return length == 0 ? path.wstring() : std::wstring(buffer, length);
+  const DWORD length = GetShortPathNameW(native.c_str(), buffer, MAX_PATH * 2);
+  return length == 0 ? native.wstring() : std::wstring(buffer, length);
 }
 
 std::filesystem::path TestProgramFolder() {

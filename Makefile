@@ -8,7 +8,7 @@ WIN64 := build/win64
 ASAN := build/asan
 CMAKE_FLAGS ?= -DKESTRO_WERROR=ON
 
-.PHONY: all test deps native windows asan test-native test-windows test-asan bench fuzz clean
+.PHONY: all test deps native windows asan test-native test-windows test-asan bench fuzz clean scan
 
 all: native windows
 
@@ -46,6 +46,18 @@ test: test-native test-windows test-asan
 
 bench: native
 	$(NATIVE)/bench/kestro-bench-crc
+
+# `make scan DIR=/some/folder` scans that folder with the default databases;
+# without DIR it writes a demo tree of harmless test files and scans that.
+DEMO := build/demo-tree
+scan: native
+ifdef DIR
+	$(NATIVE)/out/kestro-scan "$(DIR)"; status=$$?; [ $$status -le 1 ]
+else
+	rm -rf $(DEMO)
+	$(NATIVE)/tests/kestro-demo-tree $(DEMO)
+	$(NATIVE)/out/kestro-scan $(DEMO); status=$$?; [ $$status -le 1 ]
+endif
 
 clean:
 	rm -rf build

@@ -102,7 +102,7 @@ void KeyboardWindow::CreateControls(HINSTANCE instance) {
 
   // Rows 1 to 3: letters, with the symbol keys at the end of each row and the two
   // toggles (press and release buttons on the same spot) at the start of rows 2, 3.
-  const int rowStart[] = {kMargin + kPitch / 2, kMargin + 2 * kPitch, kMargin + 2 * kPitch + kPitch / 2};
+  const int rowStart[] = {kMargin + kPitch / 2, kMargin + 2 * kPitch + kPitch / 2, kMargin + 3 * kPitch};
   const int rowSymbols[3][3] = {{2, 3, 4}, {5, 6, -1}, {7, 8, 9}};
   for (int row = 0; row < 3; ++row) {
     const int y = kRowTop + (row + 1) * kPitch;
@@ -118,10 +118,10 @@ void KeyboardWindow::CreateControls(HINSTANCE instance) {
   }
   const int capsY = kRowTop + 2 * kPitch;
   const int shiftY = kRowTop + 3 * kPitch;
-  AddButton(instance, kIdConBase + kCapsIndex, kMargin, capsY, 2 * kPitch - 2);
-  AddButton(instance, kIdCon1Base + kCapsIndex, kMargin, capsY, 2 * kPitch - 2);
-  AddButton(instance, kIdConBase + kShiftIndex, kMargin, shiftY, 2 * kPitch + kPitch / 2 - 2);
-  AddButton(instance, kIdCon1Base + kShiftIndex, kMargin, shiftY, 2 * kPitch + kPitch / 2 - 2);
+  AddButton(instance, kIdConBase + kCapsIndex, kMargin, capsY, 2 * kPitch + kPitch / 2 - 2);
+  AddButton(instance, kIdCon1Base + kCapsIndex, kMargin, capsY, 2 * kPitch + kPitch / 2 - 2);
+  AddButton(instance, kIdConBase + kShiftIndex, kMargin, shiftY, 3 * kPitch - 2);
+  AddButton(instance, kIdCon1Base + kShiftIndex, kMargin, shiftY, 3 * kPitch - 2);
 
   // Row 4: the space bar and the Caps Lock indicator.
   const int spaceY = kRowTop + 4 * kPitch;

@@ -6,6 +6,16 @@ if(KESTRO_WINDOWS)
   kestro_setup_target(kestro_standin_antivirus)
   set_target_properties(kestro_standin_antivirus PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
 
+  # Puts the keyboard window or the context-menu item on screen for
+  # scripts/screenshot-com.sh.
+  add_executable(kestro_com_screenshot com_screenshot_main.cpp)
+  target_include_directories(kestro_com_screenshot PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(kestro_com_screenshot PRIVATE ole32 uuid user32 shell32)
+  target_link_options(kestro_com_screenshot PRIVATE -municode)
+  kestro_setup_target(kestro_com_screenshot)
+  target_compile_options(kestro_com_screenshot PRIVATE -Wno-non-virtual-dtor)
+  set_target_properties(kestro_com_screenshot PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+
   if(TARGET KESTROExtc)
     kestro_test(wine_shellext_test
       SOURCES shellext_registration_test.cpp shellext_handler_test.cpp com_wine_support.cpp

@@ -11,6 +11,8 @@
 #include "tests/checks/detection_test_util.hpp"
 #include "tests/support/lnk_builder.hpp"
 #include "tests/support/pe_builder.hpp"
+#include "tests/support/temp_dir.hpp"
+#include "checks/extension_list.hpp"
 
 namespace kestro::test {
 namespace {
@@ -211,6 +213,26 @@ TEST(ShortcutCheck, ByteMarkersAndTheReplacementOfStepA) {
   // With a judged target the target check comes first.
   FakeTargets judged;
   EXPECT_EQ(Shortcut(link({tail, storage}), judged), "hit W32.RAMNIT") << "empty target exists; markers then";
+}
+
+TEST(ShortcutCheck, PlatformExistenceOfTheTarget) {
+  TempDir dir;
+  WriteFile(dir / "target.exe", "x");
+  const checks::PlatformTargetExistence platformTargets;
+  const auto check = [&](const std::string& suffix) {
+    LnkFile link;
+    link.localBasePath = checks::PathUtf8(dir.path()) + "\\";
+    link.commonPathSuffix = suffix;
+    return Describe(RunOn([&](FileView& v) { return checks::ShortcutCheck(v, platformTargets); }, "t.lnk", link.Build()));
+  };
+#ifdef _WIN32
+  EXPECT_EQ(check("target.exe"), "miss");
+  EXPECT_EQ(check("gone.exe"), "hit W32.FAKE SHORTCUT");
+#else
+  // A Windows target cannot be judged here: the target check gives no hit.
+  EXPECT_EQ(check("target.exe"), "miss");
+  EXPECT_EQ(check("gone.exe"), "miss");
+#endif
 }
 
 }  // namespace

@@ -10,3 +10,10 @@ kestro_test(checks_icon_sigtool_test
           ${CMAKE_SOURCE_DIR}/tests/support/icon_builder.cpp ${CMAKE_SOURCE_DIR}/tests/support/icon_fixtures.cpp
   DEPS kestro_checks)
 add_dependencies(checks_icon_sigtool_test kestro-sigtool)
+
+# The sample icon entries of the default DB_2x.avn.
+kestro_test(checks_icon_database_test
+  SOURCES icon_database_test.cpp
+          ${CMAKE_SOURCE_DIR}/tests/support/icon_builder.cpp ${CMAKE_SOURCE_DIR}/tests/support/icon_fixtures.cpp
+  DEPS kestro_checks kestro_sigdb)
+add_dependencies(checks_icon_database_test kestro_databases)

@@ -1,0 +1,1 @@
+kestro_fuzz(fuzz_sigdb_loader SOURCES sigdb_loader_fuzz.cpp DEPS kestro_sigdb)

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "checks/mdl_pe.hpp"
+#include "platform/file.hpp"
 
 namespace kestro::checks {
 
@@ -22,8 +23,9 @@ FileView FileView::Open(const std::filesystem::path& path) {
     return view;
   }
   if (view.size_ > 0) {
-    const std::int32_t headLength = static_cast<std::int32_t>(std::min(view.size_, kHeadBytes));
-    if (file.VbReadFileB(view.handle_, 1, headLength, view.head_) < 0) view.head_.clear();
+    view.head_.resize(static_cast<std::size_t>(std::min(view.size_, kHeadBytes)));
+    const std::int64_t got = platform::RawFileReadAt(view.handle_, 0, view.head_.data(), view.head_.size());
+    view.head_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
     view.headIsWhole_ = static_cast<std::int64_t>(view.head_.size()) == view.size_;
   } else {
     view.headIsWhole_ = true;
@@ -67,9 +69,13 @@ std::span<const std::uint8_t> FileView::Memory() const {
 std::span<const std::uint8_t> FileView::Whole() {
   if (size_ <= 0) return {};
   if (!headIsWhole_ && handle_ > 0 && size_ <= INT32_MAX) {
-    Bytes all;
-    if (clsFile{}.VbReadFileB(handle_, 1, static_cast<std::int32_t>(size_), all) > 0 &&
-        all.size() >= head_.size()) {
+    // The head is already in memory: read only the rest.
+    Bytes all(static_cast<std::size_t>(size_));
+    std::copy(head_.begin(), head_.end(), all.begin());
+    const std::int64_t got =
+        platform::RawFileReadAt(handle_, head_.size(), all.data() + head_.size(), all.size() - head_.size());
+    if (got >= 0) {
+      all.resize(head_.size() + static_cast<std::size_t>(got));
       // Spans handed out over the head stay valid: keep it alive beside the whole.
       windows_.push_back(std::exchange(head_, std::move(all)));
       headIsWhole_ = true;

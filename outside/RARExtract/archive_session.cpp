@@ -174,7 +174,7 @@ int ArchiveSession::ProcessFile(int operation, const char* destPath, const char*
   // libarchive cannot decrypt RAR members, and reading one fails with a
   // misleading message: report it as needing a password instead.
   if (IsEncrypted(entry_)) return hasPassword_ ? KESTRO_ERAR_BAD_PASSWORD : KESTRO_ERAR_MISSING_PASSWORD;
-  if (operation == KESTRO_RAR_TEST) return Test();
+  if (operation == KESTRO_RAR_TEST) return IsDirectory(entry_) ? KESTRO_ERAR_SUCCESS : Test();
 
   std::string target = destName != nullptr ? destName : "";
   if (target.empty()) {

@@ -145,6 +145,24 @@ TEST_P(RarExtractTest, TestAndSkipOperations) {
   library_->CloseArchive(handle);
 }
 
+TEST_P(RarExtractTest, TestingEveryMemberOfNestedFoldersSucceeds) {
+  const auto archive = WriteArchive(dir_, "nested.rar", GetParam(), NestedFolderMembers());
+  const std::string path = Ansi(archive);
+  scan::ArchiveOpenRecord open{};
+  open.ArcName = path.c_str();
+  open.OpenMode = KESTRO_RAR_OM_EXTRACT;
+  const auto handle = library_->OpenArchive(open);
+  ASSERT_EQ(open.OpenResult, 0u);
+  scan::ArchiveHeaderRecord header{};
+  int members = 0;
+  while (library_->ReadHeader(handle, header) == 0) {
+    ++members;
+    EXPECT_EQ(library_->ProcessFile(handle, KESTRO_RAR_TEST, "", ""), 0) << header.FileName;
+  }
+  library_->CloseArchive(handle);
+  EXPECT_EQ(members, 5);
+}
+
 TEST_P(RarExtractTest, EncryptedMemberIsNotExtractable) {
   if (GetParam() == RarFormat::Rar5) {
     GTEST_SKIP() << "libarchive 3.6 does not report RAR 5 encryption records; see the libarchive samples";

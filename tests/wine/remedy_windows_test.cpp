@@ -87,7 +87,7 @@ TEST(RemedyWindows, ToolHelpTerminationEndsEveryProcessOfTheNameButNotTheCaller)
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
                                &startup, &info));
     started.push_back(info);
   }

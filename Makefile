@@ -46,6 +46,7 @@ test: test-native test-windows test-asan
 
 bench: native
 	$(NATIVE)/bench/kestro-bench-crc
+	bench/scan_bench.sh $(NATIVE)
 
 # `make scan DIR=/some/folder` scans that folder with the default databases;
 # without DIR it writes a demo tree of harmless test files and scans that.

@@ -1,6 +1,7 @@
 #include "checks/cls_heuristic.hpp"
 
 #include <optional>
+#include <utility>
 
 #include "checks/icon_extract.hpp"
 #include "checks/mdl_pe.hpp"

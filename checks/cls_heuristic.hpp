@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 #include "checks/check_result.hpp"
 #include "checks/icon_check.hpp"

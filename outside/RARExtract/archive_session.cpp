@@ -53,6 +53,7 @@ bool StaysBelow(const std::string& name) {
 
 std::unique_ptr<ArchiveSession> ArchiveSession::Open(const std::string& path, std::uint32_t& result) {
   std::unique_ptr<ArchiveSession> session(new ArchiveSession(path));
+  session->rar5Entries_ = ReadRar5FileEntries(PathFromAnsi(path));
   int opened = ARCHIVE_OK;
   if (!session->StartReader(opened)) {
     std::error_code ec;
@@ -145,7 +146,7 @@ void ArchiveSession::FillHeader(KESTROHeaderData& header) const {
   std::memset(&header, 0, sizeof(header));
   CopyName(header.ArcName, path_);
   CopyName(header.FileName, EntryNameAnsi(entry_));
-  if (IsEncrypted(entry_)) header.Flags |= KESTRO_RHDF_ENCRYPTED;
+  if (CurrentIsEncrypted()) header.Flags |= KESTRO_RHDF_ENCRYPTED;
   const bool directory = IsDirectory(entry_);
   if (directory) header.Flags |= KESTRO_RHDF_DIRECTORY;
   if (archive_entry_size_is_set(entry_) != 0) {
@@ -161,6 +162,15 @@ void ArchiveSession::FillHeader(KESTROHeaderData& header) const {
 #endif
 }
 
+bool ArchiveSession::CurrentIsEncrypted() const {
+  if (IsEncrypted(entry_)) return true;
+  const std::uint64_t index = headersRead_ - 1;
+  if (headersRead_ == 0 || index >= rar5Entries_.size() || !rar5Entries_[index].encrypted) return false;
+  // Trust the walk only while it agrees with libarchive on which entry this is.
+  const char* name = archive_entry_pathname_utf8(entry_);
+  return name != nullptr && rar5Entries_[index].name == name;
+}
+
 int ArchiveSession::DataFailed() {
   broken_ = true;
   return KESTRO_ERAR_BAD_DATA;
@@ -171,9 +181,10 @@ int ArchiveSession::ProcessFile(int operation, const char* destPath, const char*
   current_ = false;
   if (operation == KESTRO_RAR_SKIP) return KESTRO_ERAR_SUCCESS;  // the next header read skips the data
   if (operation != KESTRO_RAR_TEST && operation != KESTRO_RAR_EXTRACT) return KESTRO_ERAR_UNKNOWN;
-  // libarchive cannot decrypt RAR members, and reading one fails with a
-  // misleading message: report it as needing a password instead.
-  if (IsEncrypted(entry_)) return hasPassword_ ? KESTRO_ERAR_BAD_PASSWORD : KESTRO_ERAR_MISSING_PASSWORD;
+  // libarchive cannot decrypt RAR members: reading one fails with a misleading
+  // message (RAR 4) or yields the encrypted bytes (RAR 5). Report it as needing
+  // a password instead.
+  if (CurrentIsEncrypted()) return hasPassword_ ? KESTRO_ERAR_BAD_PASSWORD : KESTRO_ERAR_MISSING_PASSWORD;
   if (operation == KESTRO_RAR_TEST) return IsDirectory(entry_) ? KESTRO_ERAR_SUCCESS : Test();
 
   std::string target = destName != nullptr ? destName : "";

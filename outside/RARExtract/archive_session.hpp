@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "outside/RARExtract/rar5_encryption.hpp"
 #include "outside/RARExtract/rar_extract_api.h"
 
 struct archive;
@@ -41,6 +43,8 @@ class ArchiveSession {
   int Extract(const std::string& target);
   int Test();
   int DataFailed();
+  // The current entry is encrypted, by libarchive's word or by the RAR 5 walk.
+  bool CurrentIsEncrypted() const;
 
   std::string path_;
   archive* reader_ = nullptr;
@@ -52,6 +56,7 @@ class ArchiveSession {
   bool ended_ = false;             // end or unreadable: every further header read ends
   int recoveries_ = 0;
   bool hasPassword_ = false;
+  std::vector<Rar5FileEntry> rar5Entries_;  // empty for RAR 4 archives
 };
 
 }  // namespace kestro::rarextract

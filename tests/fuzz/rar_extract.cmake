@@ -7,5 +7,6 @@ if(TARGET kestro_libarchive AND NOT KESTRO_WINDOWS)
               ${CMAKE_SOURCE_DIR}/outside/RARExtract/rar_extract.cpp
               ${CMAKE_SOURCE_DIR}/outside/RARExtract/archive_session.cpp
               ${CMAKE_SOURCE_DIR}/outside/RARExtract/native_text.cpp
+              ${CMAKE_SOURCE_DIR}/outside/RARExtract/rar5_encryption.cpp
               DEPS kestro_libarchive)
 endif()

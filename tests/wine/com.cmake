@@ -18,10 +18,14 @@ if(KESTRO_WINDOWS)
 
   if(TARGET KESTROExtc)
     kestro_test(wine_shellext_test
-      SOURCES shellext_registration_test.cpp shellext_handler_test.cpp com_wine_support.cpp
-      DEPS kestro_shellext_registration kestro_com_win32 shell32 ole32 uuid gdi32 user32 advapi32)
+      SOURCES shellext_registration_test.cpp shellext_handler_test.cpp shellext_resources_test.cpp
+              com_wine_support.cpp
+      DEPS kestro_shellext_registration kestro_com_win32 shell32 ole32 uuid gdi32 user32 advapi32 version)
     target_compile_options(wine_shellext_test PRIVATE -Wno-non-virtual-dtor)
     add_dependencies(wine_shellext_test KESTROExtc kestro_standin_antivirus)
+    if(TARGET KESTROKeyboard)
+      add_dependencies(wine_shellext_test KESTROKeyboard)  # the resources test reads its version too
+    endif()
   endif()
   if(TARGET KESTROKeyboard)
     kestro_test(wine_keyboard_test SOURCES keyboard_com_test.cpp com_wine_support.cpp

@@ -285,7 +285,10 @@ Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& s
   const std::size_t tableBytes = static_cast<std::size_t>((tableBits + 7) / 8);
   const std::size_t pairs = 2 * static_cast<std::size_t>(distinct);
   const std::size_t total = kHeaderSize + pairs + tableBytes + static_cast<std::size_t>(payload);
-  Bytes out(total + 8);  // 8 bytes of slack for the last 8-byte store
+  // Header and table first; the data bits are appended chunk by chunk, so the
+  // output is written once rather than zero-filled first.
+  Bytes out(kHeaderSize + pairs + tableBytes);
+  out.reserve(total);
   std::memcpy(out.data(), kPackedId, 4);
   out[4] = checksum;
   const auto len32 = static_cast<std::uint32_t>(length);
@@ -320,7 +323,11 @@ Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& s
     bitsOf[v] = codes[v].bits[0];
     if (codes[v].length > longest) longest = codes[v].length;
   }
-  std::uint8_t* dst = out.data() + at;
+  constexpr std::size_t kChunk = std::size_t{1} << 16;
+  // Room for the 8-byte stores and one long code (32 bytes) past the limit.
+  std::vector<std::uint8_t> staging(kChunk + 64);
+  std::uint8_t* dst = staging.data();
+  const std::uint8_t* const chunkLimit = staging.data() + kChunk;
   std::uint64_t acc = 0;
   unsigned filled = 0;
   const auto store64 = [](std::uint8_t* to, std::uint64_t value) {
@@ -347,6 +354,10 @@ Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& s
         dst += filled >> 3;
         acc >>= filled & ~7u;
         filled &= 7;
+        if (dst >= chunkLimit) {
+          out.insert(out.end(), staging.data(), dst);
+          dst = staging.data();
+        }
       }
     }
     for (; i < end; ++i) {
@@ -372,11 +383,15 @@ Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& s
       dst += filled >> 3;
       acc >>= filled & ~7u;
       filled &= 7;
+      if (dst >= chunkLimit) {
+        out.insert(out.end(), staging.data(), dst);
+        dst = staging.data();
+      }
     }
     if (progress.active()) progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 88.0 + 12.0);
   }
-  if (filled > 0) *dst = static_cast<std::uint8_t>(acc);
-  out.resize(total);
+  if (filled > 0) *dst++ = static_cast<std::uint8_t>(acc);
+  out.insert(out.end(), staging.data(), dst);
   progress.Raise(100);
   return out;
 }

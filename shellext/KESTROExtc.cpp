@@ -46,6 +46,7 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
   std::string script;
   if (!Module().LoadScriptResource(kestro::shellext::kRegistryScriptId, script)) return E_UNEXPECTED;
   kestro::com::Win32Registry registry;
+  const kestro::com::ComModule::RegistrarGuard guard(Module());
   return kestro::com::HresultFromRegistry(kestro::shellext::RegisterHandler(
       registry, kestro::shellext::IsNtFamily(), script, Module().ModuleReplacements()));
 }
@@ -54,6 +55,7 @@ extern "C" HRESULT WINAPI DllUnregisterServer() {
   std::string script;
   if (!Module().LoadScriptResource(kestro::shellext::kRegistryScriptId, script)) return E_UNEXPECTED;
   kestro::com::Win32Registry registry;
+  const kestro::com::ComModule::RegistrarGuard guard(Module());
   return kestro::com::HresultFromRegistry(kestro::shellext::UnregisterHandler(
       registry, kestro::shellext::IsNtFamily(), script, Module().ModuleReplacements()));
 }

@@ -145,10 +145,8 @@ HRESULT ComModule::UpdateRegistryFromResource(int resourceId, ScriptMode mode, R
   std::string script;
   if (!LoadScriptResource(resourceId, script)) return HRESULT_FROM_WIN32(ERROR_RESOURCE_DATA_NOT_FOUND);
   if (ModulePath().empty()) return E_FAIL;
-  EnterCriticalSection(&registrarLock_);
-  const long status = ApplyRegistryScriptText(registry, script, ModuleReplacements(), mode);
-  LeaveCriticalSection(&registrarLock_);
-  return HresultFromRegistry(status);
+  const RegistrarGuard guard(*this);
+  return HresultFromRegistry(ApplyRegistryScriptText(registry, script, ModuleReplacements(), mode));
 }
 
 HRESULT ComModule::UpdateRegistryFromResource(int resourceId, ScriptMode mode) {

@@ -51,6 +51,18 @@ class ComModule {
   // The same against the real registry.
   HRESULT UpdateRegistryFromResource(int resourceId, ScriptMode mode);
 
+  // Holds the registrar's critical section for a registration done in several steps.
+  class RegistrarGuard {
+   public:
+    explicit RegistrarGuard(ComModule& module) : lock_(&module.registrarLock_) { EnterCriticalSection(lock_); }
+    ~RegistrarGuard() { LeaveCriticalSection(lock_); }
+    RegistrarGuard(const RegistrarGuard&) = delete;
+    RegistrarGuard& operator=(const RegistrarGuard&) = delete;
+
+   private:
+    CRITICAL_SECTION* lock_;
+  };
+
  private:
   HINSTANCE instance_ = nullptr;
   const ClassEntry* classes_ = nullptr;

@@ -73,6 +73,22 @@ TEST(RemedyWindows, ListingSeesHiddenEntriesAndTreeDeleteRemovesThem) {
   EXPECT_EQ(GetFileAttributesW((dir / "extract").c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
+TEST(RemedyWindows, TreeDeleteRemovesReparsePointsWithoutFollowingThem) {
+  test::TempDir dir;
+  std::filesystem::create_directories(dir / "outside");
+  test::WriteFile(dir / "outside" / "precious.doc", "keep me");
+  std::filesystem::create_directories(dir / "extract");
+  const auto link = dir / "extract" / "link";
+  if (!CreateSymbolicLinkW(link.c_str(), (dir / "outside").c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY)) {
+    GTEST_SKIP() << "no folder links here (error " << GetLastError() << ")";
+  }
+  ASSERT_TRUE(GetFileAttributesW(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+  test::FakeRemedy fake;
+  DeleteRoutine(fake.context).DeleteFolderTree(dir / "extract");
+  EXPECT_EQ(GetFileAttributesW((dir / "extract").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(test::ReadFile(dir / "outside" / "precious.doc").size(), 7u);
+}
+
 // Run as a separate process by the termination test: waits to be ended.
 TEST(RemedyWindows, DISABLED_Sleeper) { std::this_thread::sleep_for(std::chrono::seconds(60)); }
 

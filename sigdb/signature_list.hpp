@@ -6,9 +6,10 @@
 // index kept beside the lists.
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace kestro::sigdb {
@@ -38,13 +39,22 @@ class SignatureList {
   const std::vector<std::string>& Signatures() const { return signatures_; }
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  // Open-addressing index over signatures_: each used slot holds a 1-based entry
+  // number and the low bits of its text's hash. Only the first entry of each
+  // distinct text is indexed. No node allocations and no copies of the texts.
+  struct Slot {
+    std::uint32_t entry = 0;  // 0: empty
+    std::uint32_t hash = 0;
   };
+  static std::size_t HashOf(std::string_view text) { return std::hash<std::string_view>{}(text); }
+  void Grow(std::size_t minimumSlots);
+  // Slot holding `text`, or the empty slot where it would go.
+  std::size_t Probe(std::string_view text, std::size_t hash) const;
+
   std::vector<std::string> names_;
   std::vector<std::string> signatures_;
-  std::unordered_map<std::string, std::size_t, Hash, std::equal_to<>> firstIndex_;
+  std::vector<Slot> slots_;  // size 0 or a power of two, kept at most half full
+  std::size_t indexed_ = 0;  // used slots
 };
 
 // The three lists the program loads at start: the file-checksum list (DB_0x), the

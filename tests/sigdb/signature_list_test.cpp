@@ -23,5 +23,28 @@ TEST(SignatureList, OneBasedFileOrderDuplicatesKeptFirstEqualWins) {
   EXPECT_EQ(list.Find(""), 4u);  // an empty signature is an entry like any other
 }
 
+TEST(SignatureList, IndexAnswersTheFirstEntryThroughGrowthAndCopies) {
+  SignatureList list;
+  // Every text three times, interleaved, across many index growths.
+  constexpr std::size_t kTexts = 20000;
+  for (std::size_t round = 0; round < 3; ++round) {
+    for (std::size_t i = 0; i < kTexts; ++i) list.Append("R" + std::to_string(round), "S" + std::to_string(i));
+  }
+  const SignatureList copy = list;
+  SignatureList moved = SignatureList(list);
+  for (std::size_t i = 0; i < kTexts; ++i) {
+    const std::string text = "S" + std::to_string(i);
+    ASSERT_EQ(list.Find(text), i + 1) << text;
+    ASSERT_EQ(copy.Find(text), i + 1) << text;
+    ASSERT_EQ(moved.NameOf(text), "R0") << text;
+  }
+  EXPECT_EQ(list.Find("S" + std::to_string(kTexts)), 0u);
+  list.Clear();
+  EXPECT_EQ(list.Find("S1"), 0u);
+  list.Reserve(10);
+  list.Append("A", "S1");
+  EXPECT_EQ(list.Find("S1"), 1u);
+}
+
 }  // namespace
 }  // namespace kestro::sigdb

@@ -502,34 +502,45 @@ Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& sink
   const std::uint64_t mask = (std::uint64_t{1} << kLookupBits) - 1;
   const LookupEntry* table = lookup.data();
   const DecodeNode* nodes = tree.data();
-  // Leaf entries alone, packed as depth << 8 | symbol (0: not a leaf), for the
-  // fast path: with 56 bits buffered, codes of up to 12 bits need no checks.
-  std::vector<std::uint16_t> leaves(lookup.size());
+  // The fast path's table: up to two whole codes per look-up, packed as
+  // count << 24 | total depth << 16 | second symbol << 8 | first symbol
+  // (0: the first code is longer than the look-up width or leads nowhere).
+  std::vector<std::uint32_t> leaves(lookup.size());
   for (std::size_t k = 0; k < lookup.size(); ++k) {
-    if (lookup[k].kind == EntryKind::Leaf) {
-      leaves[k] = static_cast<std::uint16_t>(lookup[k].depth << 8 | lookup[k].symbol);
+    const LookupEntry& first = lookup[k];
+    if (first.kind != EntryKind::Leaf) continue;
+    std::uint32_t packed = 1u << 24 | std::uint32_t{first.depth} << 16 | first.symbol;
+    const LookupEntry& second = lookup[k >> first.depth];
+    if (second.kind == EntryKind::Leaf && first.depth + second.depth <= kLookupBits) {
+      packed = 2u << 24 | std::uint32_t(first.depth + second.depth) << 16 |
+               std::uint32_t{second.symbol} << 8 | first.symbol;
     }
+    leaves[k] = packed;
   }
-  const std::uint16_t* fast = leaves.data();
+  const std::uint32_t* fast = leaves.data();
   std::uint64_t remaining = wanted;
   while (remaining > 0) {
     const std::size_t chunkSize = remaining < chunk.size() ? static_cast<std::size_t>(remaining) : chunk.size();
     std::uint8_t* dst = chunk.data();
     std::uint8_t* const dstEnd = dst + chunkSize;
     while (dst != dstEnd) {
-      if (end - st.pos >= 8 && dstEnd - dst >= 8) {
+      if (end - st.pos >= 8 && dstEnd - dst >= 16) {
         st = Refill(st, data, end);
-        // Up to eight codes while a whole look-up width stays buffered.
+        // Up to eight look-ups while a whole look-up width stays buffered; each
+        // stores two bytes and keeps as many as it decoded.
         bool allLeaves = true;
         for (int n = 0; n < 8 && st.bits >= kLookupBits; ++n) {
-          const std::uint16_t leaf = fast[st.acc & mask];
-          if (leaf == 0) {
+          const std::uint32_t entry = fast[st.acc & mask];
+          if (entry == 0) {
             allLeaves = false;
             break;
           }
-          *dst++ = static_cast<std::uint8_t>(leaf);
-          st.acc >>= leaf >> 8;
-          st.bits -= leaf >> 8u;
+          dst[0] = static_cast<std::uint8_t>(entry);
+          dst[1] = static_cast<std::uint8_t>(entry >> 8);
+          dst += entry >> 24;
+          const unsigned depth = (entry >> 16) & 0xFFu;
+          st.acc >>= depth;
+          st.bits -= depth;
         }
         if (st.pos >= nextMark) {
           nextMark += kStep;

@@ -222,13 +222,17 @@ int ArchiveSession::Extract(const std::string& target) {
   if (!out) return KESTRO_ERAR_ECREATE;
   std::vector<char> buffer(kChunk);
   int result = KESTRO_ERAR_SUCCESS;
-  for (;;) {
-    const la_ssize_t got = archive_read_data(reader_, buffer.data(), buffer.size());
+  std::uint64_t written = 0;
+  while (written < KESTRO_RAR_MAX_MEMBER_BYTES) {
+    const std::size_t room = static_cast<std::size_t>(
+        std::min<std::uint64_t>(buffer.size(), KESTRO_RAR_MAX_MEMBER_BYTES - written));
+    const la_ssize_t got = archive_read_data(reader_, buffer.data(), room);
     if (got == 0) break;
     if (got < 0) {
       result = DataFailed();
       break;
     }
+    written += static_cast<std::uint64_t>(got);
     out.write(buffer.data(), static_cast<std::streamsize>(got));
     if (!out) {
       result = KESTRO_ERAR_EWRITE;

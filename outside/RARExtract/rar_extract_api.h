@@ -54,6 +54,13 @@ extern "C" {
 
 #define KESTRO_RAR_NAME_SIZE 260
 
+/* A member is written up to this many bytes (the scanner's examination limit of
+ * 10,485,760 bytes plus one); the rest of a larger member is not written. The
+ * scanner never examines a file of the limit or more, so its verdict on the
+ * shortened copy is the same, and a small archive that unpacks to gigabytes
+ * cannot fill the disk. */
+#define KESTRO_RAR_MAX_MEMBER_BYTES 10485761
+
 /* Archive handle: a 32-bit value, 0 when no archive was opened. */
 typedef int32_t KESTROArchiveHandle;
 

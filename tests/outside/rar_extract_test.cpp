@@ -90,6 +90,24 @@ TEST_P(RarExtractTest, ListsAndExtractsNestedFolders) {
   }
 }
 
+TEST_P(RarExtractTest, MembersAreWrittenUpToTheExaminationLimit) {
+  // A member larger than anything the scanner examines is cut just past the
+  // limit, so a small archive that unpacks to a huge file cannot fill the disk;
+  // the member after it still extracts whole.
+  RarMember big{.name = "big.bin", .data = std::vector<std::uint8_t>(KESTRO_RAR_MAX_MEMBER_BYTES + 4096, 0x41)};
+  const auto archive =
+      WriteArchive(dir_, "big.rar", GetParam(), {big, TextMember("after.txt", "still here")});
+  const auto out = dir_ / "out";
+  std::filesystem::create_directory(out);
+  const auto walk = WalkArchive(*library_, archive, out);
+  ASSERT_EQ(walk.members.size(), 2u);
+  EXPECT_EQ(walk.members[0].result, 0);
+  EXPECT_EQ(std::filesystem::file_size(walk.members[0].written), std::uintmax_t{KESTRO_RAR_MAX_MEMBER_BYTES});
+  EXPECT_EQ(walk.members[1].result, 0);
+  const auto after = ReadFile(walk.members[1].written);
+  EXPECT_EQ(std::string(after.begin(), after.end()), "still here");
+}
+
 TEST_P(RarExtractTest, CreatesMissingFoldersOfTheDestination) {
   const auto archive = WriteArchive(dir_, "one.rar", GetParam(), {TextMember("dir\\evil.exe", "payload")});
   const std::string path = Ansi(archive);

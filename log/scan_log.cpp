@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "platform/ansi_text.hpp"
 #include "platform/file_ops.hpp"
 
 namespace kestro::log {
@@ -74,6 +75,8 @@ void ScanLog::WriteProcessLine(const std::filesystem::path& processPath) const {
 }
 
 void ScanLog::WriteLine(std::string_view text) const { Append(Line(text), true); }
+
+std::size_t LabelPadding(std::string_view label) { return PadAfter(label.size(), 0); }
 
 std::string ColumnLine(std::string_view label, std::string_view text) {
   return std::string(label) + Spaces(PadAfter(label.size(), 5)) + std::string(text);

@@ -51,6 +51,10 @@ class ScanLog {
   std::filesystem::path logFile_;  // empty: programFolder_/Log/kestro.log
 };
 
+// Blanks that align the log columns after a label: 20 minus its length, never
+// below 0 (callers add the fixed 5 of the column layout).
+std::size_t LabelPadding(std::string_view label);
+
 // Detection and action lines: the label, (20 - length) + 5 spaces (5 for labels
 // above 20 characters), then the text.
 std::string ColumnLine(std::string_view label, std::string_view text);

@@ -1,6 +1,7 @@
 #pragma once
-// Paths as the byte texts that outside libraries with ANSI interfaces take: the
-// system ANSI code page on Windows, UTF-8 on POSIX systems.
+// Paths as byte texts: the system ANSI code page on Windows, UTF-8 on POSIX
+// systems. Used for files the program writes (logs) and for outside libraries
+// with ANSI interfaces.
 
 #include <filesystem>
 #include <string>
@@ -8,7 +9,7 @@
 
 namespace kestro::platform {
 
-std::string AnsiFromPath(const std::filesystem::path& path);
+std::string AnsiPathText(const std::filesystem::path& path);
 std::filesystem::path PathFromAnsi(std::string_view text);
 
 }  // namespace kestro::platform

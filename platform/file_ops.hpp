@@ -62,8 +62,4 @@ FileOps& NativeFileOps();
 // The long form of a path holding short (8.3) components; other paths unchanged.
 std::filesystem::path LongPathForm(const std::filesystem::path& path);
 
-// A path as text in the system ANSI code page (Windows) or as UTF-8 (POSIX), for
-// files the program writes.
-std::string AnsiPathText(const std::filesystem::path& path);
-
 }  // namespace kestro::platform

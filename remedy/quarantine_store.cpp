@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <fstream>
 
+#include "platform/ansi_text.hpp"
 #include "remedy/cls_huffman.hpp"
 #include "remedy/delete_routine.hpp"
 #include "remedy/file_bytes.hpp"

@@ -56,8 +56,8 @@ std::int16_t ScanArchive(const fs::path& archive, std::string_view password, Arc
   if (!context.archiveSetting) return state.ArchiveMembersScanned;
 
   fs::create_directories(context.extractFolder, ec);
-  const std::string extractText = platform::AnsiFromPath(context.extractFolder);
-  const std::string archiveText = platform::AnsiFromPath(archive);
+  const std::string extractText = platform::AnsiPathText(context.extractFolder);
+  const std::string archiveText = platform::AnsiPathText(archive);
   ArchiveOpenRecord open{};
   open.ArcName = archiveText.c_str();
   open.OpenMode = 1;

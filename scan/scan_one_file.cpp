@@ -3,31 +3,15 @@
 #include <exception>
 
 #include "checks/extension_list.hpp"
+#include "log/scan_log.hpp"
 #include "scan/packer_identification.hpp"
 
 namespace kestro::scan {
-namespace {
 
-std::size_t CharacterCount(std::string_view text) {
-  std::size_t count = 0;
-  for (const char c : text) {
-    if ((static_cast<unsigned char>(c) & 0xC0u) != 0x80u) ++count;
-  }
-  return count;
-}
-
-}  // namespace
-
-std::size_t LogAlignment(std::string_view detectionName) {
-  const std::size_t length = CharacterCount(detectionName);
-  return length >= 20 ? 0 : 20 - length;
-}
+std::size_t LogAlignment(std::string_view detectionName) { return log::LabelPadding(detectionName); }
 
 std::string DetectionLogLine(std::string_view detectionName, std::string_view pathText) {
-  std::string line(detectionName);
-  line.append(LogAlignment(detectionName) + 5, ' ');
-  line.append(pathText);
-  return line;
+  return log::ColumnLine(detectionName, pathText);
 }
 
 bool ScanOneFile(const std::filesystem::path& path, ScanOneFileContext& context) {

@@ -85,6 +85,12 @@ class LocalClock final : public scan::DetectionClock {
   }
 };
 
+// The long form of paths with short (8.3) components, as the platform gives it.
+class PlatformLongPaths final : public scan::LongPathForm {
+ public:
+  fs::path LongForm(const fs::path& path) const override { return platform::LongPathForm(path); }
+};
+
 class NoSound final : public scan::DetectionSound {
  public:
   void PlayDetected() override {}
@@ -219,7 +225,7 @@ int ToolMain(const std::vector<std::string>& args) {
   ConsoleDetections detections(std::cout, options.json);
   NoSound sound;
   LogLines logLines(logPtr);
-  scan::SamePathForm longPaths;
+  PlatformLongPaths longPaths;
   LocalClock clock;
   scan::ScanState state;
   gState = &state;

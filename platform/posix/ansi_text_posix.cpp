@@ -2,7 +2,10 @@
 
 namespace kestro::platform {
 
-std::string AnsiFromPath(const std::filesystem::path& path) { return path.string(); }
+std::string AnsiPathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
 
 std::filesystem::path PathFromAnsi(std::string_view text) { return std::filesystem::path(std::string(text)); }
 

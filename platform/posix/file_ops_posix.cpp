@@ -109,9 +109,4 @@ FileOps& NativeFileOps() {
 
 std::filesystem::path LongPathForm(const std::filesystem::path& path) { return path; }
 
-std::string AnsiPathText(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
 }  // namespace kestro::platform

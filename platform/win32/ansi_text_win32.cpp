@@ -4,7 +4,7 @@
 
 namespace kestro::platform {
 
-std::string AnsiFromPath(const std::filesystem::path& path) {
+std::string AnsiPathText(const std::filesystem::path& path) {
   const std::wstring wide = path.wstring();
   if (wide.empty()) return {};
   const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0,

@@ -98,16 +98,4 @@ std::filesystem::path LongPathForm(const std::filesystem::path& path) {
   return std::filesystem::path(longForm);
 }
 
-std::string AnsiPathText(const std::filesystem::path& path) {
-  const std::wstring wide = path.wstring();
-  if (wide.empty()) return {};
-  const int needed = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0,
-                                         nullptr, nullptr);
-  if (needed <= 0) return {};
-  std::string text(static_cast<std::size_t>(needed), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(), needed, nullptr,
-                      nullptr);
-  return text;
-}
-
 }  // namespace kestro::platform

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "log/scan_log.hpp"
+#include "platform/ansi_text.hpp"
 #include "remedy/quarantine_store.hpp"
 #include "tests/support/remedy_fakes.hpp"
 #include "tests/support/temp_dir.hpp"

@@ -46,7 +46,17 @@ test: test-native test-windows test-asan
 
 bench: native
 	$(NATIVE)/bench/kestro-bench-crc
+	$(NATIVE)/bench/kestro-bench-sigdb
+	$(NATIVE)/bench/kestro-bench-huffman
+	$(NATIVE)/bench/kestro-bench-filecheck
 	bench/scan_bench.sh $(NATIVE)
+
+# Runs every fuzz target for FUZZ_SECONDS each (clang tree in build/fuzz).
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B build/fuzz -DKESTRO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DKESTRO_BENCH=OFF
+	cmake --build build/fuzz -j $(JOBS) $$(sed -n 's/^kestro_fuzz(\([a-z_0-9]*\).*/--target \1/p' tests/fuzz/*.cmake)
+	for f in build/fuzz/fuzz/fuzz_*; do mkdir -p build/fuzz/corpus/$$(basename $$f); $$f -max_total_time=$(FUZZ_SECONDS) build/fuzz/corpus/$$(basename $$f) || exit 1; done
 
 # `make scan DIR=/some/folder` scans that folder with the default databases;
 # without DIR it writes a demo tree of harmless test files and scans that.

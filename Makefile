@@ -55,7 +55,7 @@ bench: native
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	cmake -S . -B build/fuzz -DKESTRO_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang -DKESTRO_BENCH=OFF
-	cmake --build build/fuzz -j $(JOBS) $$(sed -n 's/^kestro_fuzz(\([a-z_0-9]*\).*/--target \1/p' tests/fuzz/*.cmake)
+	cmake --build build/fuzz -j $(JOBS) $$(grep -ho 'kestro_fuzz(fuzz_[a-z_0-9]*' tests/fuzz/*.cmake | sed 's/kestro_fuzz(/--target /')
 	for f in build/fuzz/fuzz/fuzz_*; do mkdir -p build/fuzz/corpus/$$(basename $$f); $$f -max_total_time=$(FUZZ_SECONDS) build/fuzz/corpus/$$(basename $$f) || exit 1; done
 
 # `make scan DIR=/some/folder` scans that folder with the default databases;

@@ -216,6 +216,25 @@ std::vector<std::uint8_t> HuffmanCodeLengths(const std::uint64_t (&counts)[256])
   return lengths;
 }
 
+namespace {
+
+// The XOR of all bytes (the container's checksum), eight bytes at a time.
+std::uint8_t XorOfBytes(const std::uint8_t* data, std::size_t count) {
+  std::uint64_t wide = 0;
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t w;
+    std::memcpy(&w, data + i, 8);
+    wide ^= w;
+  }
+  std::uint8_t sum = 0;
+  for (int shift = 0; shift < 64; shift += 8) sum = static_cast<std::uint8_t>(sum ^ (wide >> shift));
+  for (; i < count; ++i) sum = static_cast<std::uint8_t>(sum ^ data[i]);
+  return sum;
+}
+
+}  // namespace
+
 Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& sink) {
   Progress progress(sink);
   const std::size_t length = input.size();
@@ -269,15 +288,7 @@ Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& s
     constexpr std::size_t kBlock = 10000;
     for (std::size_t start = 0; start < length; start += kBlock) {
       const std::size_t end = start + kBlock < length ? start + kBlock : length;
-      std::uint64_t wide = 0;
-      std::size_t i = start;
-      for (; i + 8 <= end; i += 8) {
-        std::uint64_t w;
-        std::memcpy(&w, input.data() + i, 8);
-        wide ^= w;
-      }
-      for (int s = 0; s < 64; s += 8) checksum = static_cast<std::uint8_t>(checksum ^ (wide >> s));
-      for (; i < end; ++i) checksum = static_cast<std::uint8_t>(checksum ^ input[i]);
+      checksum = static_cast<std::uint8_t>(checksum ^ XorOfBytes(input.data() + start, end - start));
       if (progress.active()) progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 5.0 + 7.0);
     }
   }
@@ -587,15 +598,7 @@ Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& sink
   std::uint8_t sum = 0;
   for (std::size_t start = 0; start < out.size(); start += kStep) {
     const std::size_t stop = start + kStep < out.size() ? start + kStep : out.size();
-    std::uint64_t wide = 0;
-    std::size_t i = start;
-    for (; i + 8 <= stop; i += 8) {
-      std::uint64_t w;
-      std::memcpy(&w, out.data() + i, 8);
-      wide ^= w;
-    }
-    for (int shift = 0; shift < 64; shift += 8) sum = static_cast<std::uint8_t>(sum ^ (wide >> shift));
-    for (; i < stop; ++i) sum = static_cast<std::uint8_t>(sum ^ out[i]);
+    sum = static_cast<std::uint8_t>(sum ^ XorOfBytes(out.data() + start, stop - start));
     if (progress.active()) progress.Raise(static_cast<double>(stop) / static_cast<double>(out.size()) * 11.0 + 89.0);
   }
   if (sum != checksum) throw HuffmanError(HuffmanFault::Checksum);

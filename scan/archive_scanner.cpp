@@ -28,7 +28,6 @@ bool CheckArchiveMember(const fs::path& archive, const fs::path& extracted, std:
     const checks::CheckResult result = FileCheck(extracted, context.check);
     if (!result) return false;
 
-    if (context.soundOn) context.sound.PlayDetected();
     const std::string location = display + ":" + kPathSeparator + std::string(memberName);
     DetectionRecord record;
     record.infection = result.detectionName;
@@ -36,12 +35,8 @@ bool CheckArchiveMember(const fs::path& archive, const fs::path& extracted, std:
     record.detectionTime = context.clock.NowText();
     record.packer = IdentifyPacker(archive);
     record.tag = fs::path(std::u8string(display.begin(), display.end()));
-    context.detections.Append(std::move(record));
-    ++context.detectionCount;
-    context.detections.ShowCount(context.detectionCount);
     // Only the extracted copy goes; the archive itself stays untouched.
-    if (context.cleanAll) context.deleter.Delete(extracted);
-    context.log.WriteLine(DetectionLogLine(result.detectionName, location));
+    CommitHit(std::move(record), location, extracted, context);
     return true;
   } catch (const std::exception&) {
     return false;

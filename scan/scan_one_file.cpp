@@ -14,6 +14,17 @@ std::string DetectionLogLine(std::string_view detectionName, std::string_view pa
   return log::ColumnLine(detectionName, pathText);
 }
 
+void CommitHit(DetectionRecord record, std::string_view logText, const std::filesystem::path& fileToDelete,
+               ScanOneFileContext& context) {
+  if (context.soundOn) context.sound.PlayDetected();
+  const std::string name = record.infection;
+  context.detections.Append(std::move(record));
+  ++context.detectionCount;
+  context.detections.ShowCount(context.detectionCount);
+  if (context.cleanAll) context.deleter.Delete(fileToDelete);
+  context.log.WriteLine(DetectionLogLine(name, logText));
+}
+
 bool ScanOneFile(const std::filesystem::path& path, ScanOneFileContext& context) {
   // An error while scanning one file ends the work on it; what was done stays.
   try {
@@ -24,8 +35,6 @@ bool ScanOneFile(const std::filesystem::path& path, ScanOneFileContext& context)
     checks::FileView file = checks::FileView::Open(path);
     const checks::CheckResult result = FileCheck(file, context.check);
     if (!result) return false;
-
-    if (context.soundOn) context.sound.PlayDetected();
 
     DetectionRecord record;
     record.infection = result.detectionName;
@@ -39,13 +48,7 @@ bool ScanOneFile(const std::filesystem::path& path, ScanOneFileContext& context)
     }
     record.tag = path;
     file.ReleaseHandle();
-    context.detections.Append(std::move(record));
-
-    ++context.detectionCount;
-    context.detections.ShowCount(context.detectionCount);
-
-    if (context.cleanAll) context.deleter.Delete(path);
-    context.log.WriteLine(DetectionLogLine(result.detectionName, pathText));
+    CommitHit(std::move(record), pathText, path, context);
     return true;
   } catch (const std::exception&) {
     return false;

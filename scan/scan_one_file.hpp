@@ -89,6 +89,12 @@ std::size_t LogAlignment(std::string_view detectionName);
 // The detection line: name, (alignment + 5) blanks, path.
 std::string DetectionLogLine(std::string_view detectionName, std::string_view pathText);
 
+// What a hit does, in order: the detected sound (when on), the record appended,
+// the count raised and shown, the deletion of `fileToDelete` (with CleanAll), and
+// the log line of the detection name and `logText`.
+void CommitHit(DetectionRecord record, std::string_view logText, const std::filesystem::path& fileToDelete,
+               ScanOneFileContext& context);
+
 // True when the file was detected.
 bool ScanOneFile(const std::filesystem::path& path, ScanOneFileContext& context);
 

@@ -150,8 +150,11 @@ void ScanRun::CountingWalk(const fs::path& folder) {
 
 void ScanRun::ScanningWalk(const fs::path& folder, std::uint32_t& counter) {
   std::error_code ec;
-  fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-  if (ec) return;
+  fs::directory_iterator it(folder, ec);
+  if (ec) {
+    observer_.FolderNotListed(folder);
+    return;
+  }
   for (const fs::directory_iterator end; it != end; it.increment(ec)) {
     if (state_.StopRequested) {
       if (!options_.IsWindowsXP) observer_.TaskbarProgressClear();

@@ -35,6 +35,9 @@ class ScanObserver {
   virtual void BufferingTimer(bool /*on*/) {}
   // Called as the counting pass finds entries (a console shows it live).
   virtual void Counted(std::uint32_t /*files*/, std::uint32_t /*folders*/) {}
+  // A folder of the scanning walk could not be listed (missing, no access); the
+  // walk skips it and goes on.
+  virtual void FolderNotListed(const std::filesystem::path& /*folder*/) {}
   // Options frame, Scan command and target box: disabled while a run is active.
   virtual void RunControls(bool /*running*/) {}
   // The detections label takes the number of rows of the detection list.

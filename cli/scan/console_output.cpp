@@ -73,6 +73,12 @@ void ConsoleProgress::Finishing(const scan::ScanState& state, std::string_view m
   ClearLine();
 }
 
+void ConsoleProgress::FolderNotListed(const std::filesystem::path& folder) {
+  ClearLine();
+  const std::u8string text = folder.u8string();
+  err_ << "kestro-scan: warning: cannot list " << std::string(text.begin(), text.end()) << ", skipped\n";
+}
+
 void ConsoleProgress::Draw(bool force) {
   if (!live_) return;
   const auto now = std::chrono::steady_clock::now();

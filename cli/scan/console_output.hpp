@@ -42,6 +42,7 @@ class ConsoleProgress final : public scan::ScanObserver {
   void ScanPathLabel(std::string_view text) override;
   void FilesScannedLabel(std::uint64_t count) override;
   void Finishing(const scan::ScanState& state, std::string_view message) override;
+  void FolderNotListed(const std::filesystem::path& folder) override;
 
   // Totals over every run of this invocation.
   std::uint64_t filesScanned = 0;

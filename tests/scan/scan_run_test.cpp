@@ -19,6 +19,8 @@ struct RecordingObserver : ScanObserver {
   std::string finishMessage;
   std::uint32_t finishFiles = 0, finishDetections = 0, totalFiles = 0, totalFolders = 0;
   std::function<void()> onCounted;
+  std::vector<std::string> notListed;
+  void FolderNotListed(const fs::path& f) override { notListed.push_back(f.filename().string()); }
   void StatusText(std::string_view t) override { statuses.emplace_back(t); }
   void Progress(int p) override { progress.push_back(p); }
   void ShowMessage(std::string_view t, MessageIcon i) override { messages.emplace_back(std::string(t), i); }
@@ -191,6 +193,7 @@ TEST_F(ScanRunTest, MissingTargetCompletesWithNoFiles) {
   EXPECT_EQ(observer.finishMessage, "Scanning completed !");
   EXPECT_EQ(services.repairs, 1);
   EXPECT_TRUE(sink.files.empty());
+  EXPECT_EQ(observer.notListed, std::vector<std::string>{"does-not-exist"});
 }
 
 TEST_F(ScanRunTest, FolderLinksAreNotFollowed) {

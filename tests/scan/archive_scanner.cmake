@@ -1,0 +1,1 @@
+kestro_test(archive_scanner_test SOURCES archive_scanner_test.cpp DEPS kestro_scan)

@@ -2,25 +2,11 @@
 
 #include <dlfcn.h>
 
-#include <utility>
-
 namespace kestro::platform {
 
 DynamicLibrary::DynamicLibrary(const std::filesystem::path& path) {
   // RTLD_LOCAL: the library's own dependencies do not leak into the program.
   handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-}
-
-DynamicLibrary::~DynamicLibrary() { Unload(); }
-
-DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-
-DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
-  if (this != &other) {
-    Unload();
-    handle_ = std::exchange(other.handle_, nullptr);
-  }
-  return *this;
 }
 
 void DynamicLibrary::Unload() {

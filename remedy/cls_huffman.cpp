@@ -36,22 +36,29 @@ bool clsHuffman::Transform(Direction direction, const std::filesystem::path& sou
     return false;
   };
   if (!context.files.IsFile(source)) return fail();
-  auto bytes = ReadWholeFile(source);
+  const auto bytes = ReadWholeFile(source);
   if (!bytes) return fail();
   if (bytes->empty()) return false;
+  // The result streams into a temporary file beside the destination, so it is
+  // never held whole in memory, and a fault (a decoding error shows only at
+  // the end) leaves no partial file and the existing destination untouched.
+  StagedFile staged(destination);
+  if (!staged.ok()) return fail();
+  const ChunkSink write = [&staged](std::span<const std::uint8_t> piece) { staged.Append(piece); };
   try {
-    if (direction == Direction::Encode) EncodeByte(*bytes);
-    else DecodeByte(*bytes);
+    if (direction == Direction::Encode) EncodeContainerTo(*bytes, write, progress);
+    else DecodeContainerTo(*bytes, write, progress);
   } catch (const HuffmanError&) {
     return fail();
   } catch (const std::bad_alloc&) {
     return fail();
   }
+  if (!staged.Finish()) return fail();
   if (context.files.Exists(destination)) {
     DeleteRoutine(context).Delete(destination);
     if (context.files.Exists(destination)) return fail();
   }
-  if (!WriteWholeFile(destination, *bytes)) return fail();
+  if (!staged.PlaceAt(destination)) return fail();
   return true;
 }
 

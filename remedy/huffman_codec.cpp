@@ -155,13 +155,6 @@ class BitWriter {
   unsigned filled_ = 0;
 };
 
-Bytes StoredContainer(std::span<const std::uint8_t> input) {
-  Bytes out(4 + input.size());
-  std::memcpy(out.data(), kStoredId, 4);
-  if (!input.empty()) std::memcpy(out.data() + 4, input.data(), input.size());
-  return out;
-}
-
 // Decode look-up: the next kLookupBits bits (least significant first) lead to a
 // leaf, to a missing child, or to an inner node below which the walk goes on.
 constexpr unsigned kLookupBits = 12;
@@ -218,6 +211,75 @@ std::vector<std::uint8_t> HuffmanCodeLengths(const std::uint64_t (&counts)[256])
 
 namespace {
 
+// Byte counts and the XOR of all bytes in one read of the input: eight bytes
+// per load spread over four tables, so consecutive equal bytes do not wait on
+// each other's increments.
+struct InputSummary {
+  std::uint64_t counts[256] = {};
+  std::uint8_t checksum = 0;
+};
+
+void Summarize(const std::uint8_t* data, std::size_t count, std::uint32_t (&partial)[4][256], std::uint64_t& wide,
+               std::uint8_t& tail) {
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    std::uint64_t w = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+      std::memcpy(&w, data + i, 8);
+    } else {
+      for (int k = 7; k >= 0; --k) w = (w << 8) | data[i + static_cast<std::size_t>(k)];
+    }
+    wide ^= w;
+    ++partial[0][w & 0xFF];
+    ++partial[1][(w >> 8) & 0xFF];
+    ++partial[2][(w >> 16) & 0xFF];
+    ++partial[3][(w >> 24) & 0xFF];
+    ++partial[0][(w >> 32) & 0xFF];
+    ++partial[1][(w >> 40) & 0xFF];
+    ++partial[2][(w >> 48) & 0xFF];
+    ++partial[3][w >> 56];
+  }
+  for (; i < count; ++i) {
+    ++partial[0][data[i]];
+    tail = static_cast<std::uint8_t>(tail ^ data[i]);
+  }
+}
+
+// One pass over the input for the counts and the checksum; raises the
+// counting progress every 1,000 bytes.
+InputSummary SummarizeInput(std::span<const std::uint8_t> input, Progress& progress) {
+  const std::size_t length = input.size();
+  std::uint32_t partial[4][256] = {};
+  std::uint64_t wide = 0;
+  std::uint8_t tail = 0;
+  // The counts are 32-bit: inputs stay below 2 GiB.
+  const std::size_t block = progress.active() ? 1000 : length;
+  for (std::size_t start = 0; start < length; start += block) {
+    const std::size_t end = length - start > block ? start + block : length;
+    Summarize(input.data() + start, end - start, partial, wide, tail);
+    progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 7.0);
+  }
+  InputSummary summary;
+  for (std::size_t v = 0; v < 256; ++v) {
+    summary.counts[v] = std::uint64_t{partial[0][v]} + partial[1][v] + partial[2][v] + partial[3][v];
+  }
+  summary.checksum = tail;
+  for (int shift = 0; shift < 64; shift += 8) {
+    summary.checksum = static_cast<std::uint8_t>(summary.checksum ^ (wide >> shift));
+  }
+  return summary;
+}
+
+// The checksum stage's progress: every 10,000 bytes, as a separate pass over
+// the input would raise it (the checksum itself came with the counts).
+void RaiseChecksumProgress(Progress& progress, std::size_t length) {
+  if (!progress.active()) return;
+  for (std::size_t start = 0; start < length; start += 10000) {
+    const std::size_t end = length - start > 10000 ? start + 10000 : length;
+    progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 5.0 + 7.0);
+  }
+}
+
 // The XOR of all bytes (the container's checksum), eight bytes at a time.
 std::uint8_t XorOfBytes(const std::uint8_t* data, std::size_t count) {
   std::uint64_t wide = 0;
@@ -233,188 +295,165 @@ std::uint8_t XorOfBytes(const std::uint8_t* data, std::size_t count) {
   return sum;
 }
 
+inline void Store64(std::uint8_t* to, std::uint64_t value) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(to, &value, 8);
+  } else {
+    for (int k = 0; k < 8; ++k) to[k] = static_cast<std::uint8_t>(value >> (8 * k));
+  }
+}
+
+// The data bits in progress: whole bytes go out with one 8-byte store after
+// each group of codes, so at most 7 bits stay pending between groups.
+struct EmitState {
+  std::uint8_t* dst;
+  std::uint64_t acc;
+  unsigned filled;
+};
+
+// Emits `count` bytes' codes in groups of `Group` codes per store; a group
+// fits the 64-bit accumulator because 7 + Group x longest < 64. State passes
+// by value so it stays in registers (the byte stores could alias a reference).
+template <unsigned Group>
+EmitState EmitGroups(EmitState st, const std::uint8_t* src, std::size_t count, const std::uint64_t* bitsOf,
+                     const std::uint8_t* lengthOf) {
+  std::uint64_t acc = st.acc;
+  unsigned filled = st.filled;
+  std::uint8_t* dst = st.dst;
+  const std::uint8_t* const end = src + count / Group * Group;
+  for (; src != end; src += Group) {
+    for (unsigned k = 0; k < Group; ++k) {
+      acc |= bitsOf[src[k]] << filled;
+      filled += lengthOf[src[k]];
+    }
+    Store64(dst, acc);
+    dst += filled >> 3;
+    acc >>= filled & ~7u;
+    filled &= 7;
+  }
+  return {dst, acc, filled};
+}
+
 }  // namespace
 
-Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& sink) {
+void EncodeContainerTo(std::span<const std::uint8_t> input, const ChunkSink& output, const ProgressSink& sink) {
   Progress progress(sink);
   const std::size_t length = input.size();
   if (length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max())) {
     throw HuffmanError(HuffmanFault::TooLarge);
   }
-  if (length == 0) {
+  const auto stored = [&] {
     progress.Raise(100);
-    return StoredContainer(input);
-  }
+    output(std::span<const std::uint8_t>(kStoredId, 4));
+    if (length > 0) output(input);
+  };
+  if (length == 0) return stored();
 
-  // Four partial histograms keep the counting loop free of store-to-load stalls.
-  std::uint64_t counts[256] = {};
-  {
-    std::vector<std::uint32_t> partial(4 * 256, 0);
-    constexpr std::size_t kBlock = 1000;
-    for (std::size_t start = 0; start < length; start += kBlock) {
-      const std::size_t end = start + kBlock < length ? start + kBlock : length;
-      std::size_t i = start;
-      for (; i + 4 <= end; i += 4) {
-        ++partial[input[i]];
-        ++partial[256 + input[i + 1]];
-        ++partial[512 + input[i + 2]];
-        ++partial[768 + input[i + 3]];
-      }
-      for (; i < end; ++i) ++partial[input[i]];
-      if (progress.active()) progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 7.0);
-    }
-    for (std::size_t v = 0; v < 256; ++v) {
-      counts[v] = std::uint64_t{partial[v]} + partial[256 + v] + partial[512 + v] + partial[768 + v];
-    }
-  }
-
+  const InputSummary summary = SummarizeInput(input, progress);
+  const auto& counts = summary.counts;
   const auto codes = BuildCodes(counts);
   std::uint64_t payloadBits = 0, tableBits = 0;
   std::int32_t distinct = 0;
+  unsigned longest = 0;
   for (std::size_t v = 0; v < 256; ++v) {
     if (counts[v] == 0) continue;
     ++distinct;
     payloadBits += counts[v] * codes[v].length;
     tableBits += codes[v].length;
+    if (codes[v].length > longest) longest = codes[v].length;
   }
   const std::uint64_t payload = (payloadBits + 7) / 8;
-  if (payload == 0 || payload > length) {
-    progress.Raise(100);
-    return StoredContainer(input);
-  }
+  if (payload == 0 || payload > length) return stored();
+  RaiseChecksumProgress(progress, length);
 
-  std::uint8_t checksum = 0;
+  // Header, (byte, length) pairs and the code table.
   {
-    constexpr std::size_t kBlock = 10000;
-    for (std::size_t start = 0; start < length; start += kBlock) {
-      const std::size_t end = start + kBlock < length ? start + kBlock : length;
-      checksum = static_cast<std::uint8_t>(checksum ^ XorOfBytes(input.data() + start, end - start));
-      if (progress.active()) progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 5.0 + 7.0);
+    const std::size_t tableBytes = static_cast<std::size_t>((tableBits + 7) / 8);
+    Bytes head(kHeaderSize + 2 * static_cast<std::size_t>(distinct) + tableBytes + 8);
+    std::memcpy(head.data(), kPackedId, 4);
+    head[4] = summary.checksum;
+    const auto len32 = static_cast<std::uint32_t>(length);
+    for (int k = 0; k < 4; ++k) head[5 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(len32 >> (8 * k));
+    head[9] = static_cast<std::uint8_t>(distinct & 0xFF);
+    head[10] = static_cast<std::uint8_t>(distinct >> 8);
+    std::size_t at = kHeaderSize;
+    for (std::size_t v = 0; v < 256; ++v) {
+      if (counts[v] == 0) continue;
+      head[at++] = static_cast<std::uint8_t>(v);
+      head[at++] = codes[v].length;
     }
-  }
-
-  const std::size_t tableBytes = static_cast<std::size_t>((tableBits + 7) / 8);
-  const std::size_t pairs = 2 * static_cast<std::size_t>(distinct);
-  const std::size_t total = kHeaderSize + pairs + tableBytes + static_cast<std::size_t>(payload);
-  // Header and table first; the data bits are appended chunk by chunk, so the
-  // output is written once rather than zero-filled first.
-  Bytes out(kHeaderSize + pairs + tableBytes);
-  out.reserve(total);
-  std::memcpy(out.data(), kPackedId, 4);
-  out[4] = checksum;
-  const auto len32 = static_cast<std::uint32_t>(length);
-  for (int k = 0; k < 4; ++k) out[5 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(len32 >> (8 * k));
-  out[9] = static_cast<std::uint8_t>(distinct & 0xFF);
-  out[10] = static_cast<std::uint8_t>(distinct >> 8);
-  std::size_t at = kHeaderSize;
-  for (std::size_t v = 0; v < 256; ++v) {
-    if (counts[v] == 0) continue;
-    out[at++] = static_cast<std::uint8_t>(v);
-    out[at++] = codes[v].length;
-  }
-  {
-    BitWriter table(out.data() + at);
+    BitWriter table(head.data() + at);
     for (std::size_t v = 0; v < 256; ++v) {
       if (counts[v] != 0) table.PutCode(codes[v]);
     }
     at += table.Finish();
+    output(std::span<const std::uint8_t>(head.data(), at));
   }
 
-  // The hot loop keeps its bit state in locals (a writer object would be forced
-  // into memory by the byte stores, which may alias it). After each code the
-  // whole bytes go out with one 8-byte store, so at most 7 bits stay pending;
-  // the buffer has 8 bytes of slack for the last store. Codes above 56 bits
-  // (only from extremely skewed counts) go out in 32-bit pieces.
-  constexpr unsigned kDirectBits = 56;
+  // A code over fewer than 2^31 bytes is at most 45 bits long: a code of
+  // d bits needs a total count of at least Fibonacci(d + 2). So every code
+  // comes from two small tables and fits the 64-bit accumulator.
+  if (longest > 56) throw HuffmanError(HuffmanFault::TooLarge);
   std::uint64_t bitsOf[256];
   std::uint8_t lengthOf[256];
-  unsigned longest = 0;
   for (std::size_t v = 0; v < 256; ++v) {
     lengthOf[v] = codes[v].length;
     bitsOf[v] = codes[v].bits[0];
-    if (codes[v].length > longest) longest = codes[v].length;
   }
-  constexpr std::size_t kChunk = std::size_t{1} << 16;
-  // Room for the 8-byte stores and one long code (32 bytes) past the limit.
-  std::vector<std::uint8_t> staging(kChunk + 64);
-  std::uint8_t* dst = staging.data();
-  const std::uint8_t* const chunkLimit = staging.data() + kChunk;
-  std::uint64_t acc = 0;
-  unsigned filled = 0;
-  const auto store64 = [](std::uint8_t* to, std::uint64_t value) {
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(to, &value, 8);
-    } else {
-      for (int k = 0; k < 8; ++k) to[k] = static_cast<std::uint8_t>(value >> (8 * k));
-    }
-  };
-  constexpr std::size_t kBlock = 10000;
+  // The largest group of codes that fits the accumulator with the pending bits.
+  const unsigned group = longest <= 14 ? 4 : longest <= 18 ? 3 : longest <= 28 ? 2 : 1;
+  // The data bits go out through a staging buffer that one block of input can
+  // never overflow: a block adds at most block x longest bits, plus the slack
+  // of the 8-byte stores.
+  constexpr std::size_t kBlock = 10000;  // the progress step
+  constexpr std::size_t kHandOver = std::size_t{1} << 16;
+  std::vector<std::uint8_t> staging(kHandOver + (kBlock * longest + 7) / 8 + 16);
+  std::uint8_t* const base = staging.data();
+  EmitState st{base, 0, 0};
   const std::uint8_t* src = input.data();
   for (std::size_t start = 0; start < length; start += kBlock) {
-    const std::size_t end = start + kBlock < length ? start + kBlock : length;
-    std::size_t i = start;
-    if (longest <= 28) {
-      // Two codes fit between flushes: 7 pending bits + 2 x 28.
-      for (; i + 2 <= end; i += 2) {
-        const std::uint8_t b0 = src[i], b1 = src[i + 1];
-        acc |= bitsOf[b0] << filled;
-        filled += lengthOf[b0];
-        acc |= bitsOf[b1] << filled;
-        filled += lengthOf[b1];
-        store64(dst, acc);
-        dst += filled >> 3;
-        acc >>= filled & ~7u;
-        filled &= 7;
-        if (dst >= chunkLimit) {
-          out.insert(out.end(), staging.data(), dst);
-          dst = staging.data();
-        }
-      }
+    const std::size_t count = length - start > kBlock ? kBlock : length - start;
+    const std::uint8_t* from = src + start;
+    switch (group) {
+      case 4: st = EmitGroups<4>(st, from, count, bitsOf, lengthOf); break;
+      case 3: st = EmitGroups<3>(st, from, count, bitsOf, lengthOf); break;
+      case 2: st = EmitGroups<2>(st, from, count, bitsOf, lengthOf); break;
+      default: break;
     }
-    for (; i < end; ++i) {
-      const std::uint8_t b = src[i];
-      const unsigned len = lengthOf[b];
-      if (len <= kDirectBits) {
-        acc |= bitsOf[b] << filled;
-        filled += len;
-      } else {
-        const Code& code = codes[b];
-        for (unsigned bit = 0; bit < len; bit += 32) {
-          const unsigned take = len - bit < 32 ? len - bit : 32;
-          const std::uint64_t chunk = (code.bits[bit / 64] >> (bit % 64)) & ((std::uint64_t{1} << take) - 1);
-          acc |= chunk << filled;
-          filled += take;
-          store64(dst, acc);
-          dst += filled >> 3;
-          acc = filled >= 64 ? 0 : acc >> (filled & ~7u);
-          filled &= 7;
-        }
-      }
-      store64(dst, acc);
-      dst += filled >> 3;
-      acc >>= filled & ~7u;
-      filled &= 7;
-      if (dst >= chunkLimit) {
-        out.insert(out.end(), staging.data(), dst);
-        dst = staging.data();
-      }
+    const std::size_t grouped = group > 1 ? count / group * group : 0;
+    st = EmitGroups<1>(st, from + grouped, count - grouped, bitsOf, lengthOf);
+    if (static_cast<std::size_t>(st.dst - base) >= kHandOver) {
+      output(std::span<const std::uint8_t>(base, st.dst));
+      st.dst = base;
     }
-    if (progress.active()) progress.Raise(static_cast<double>(end) / static_cast<double>(length) * 88.0 + 12.0);
+    progress.Raise(static_cast<double>(start + count) / static_cast<double>(length) * 88.0 + 12.0);
   }
-  if (filled > 0) *dst++ = static_cast<std::uint8_t>(acc);
-  out.insert(out.end(), staging.data(), dst);
+  if (st.filled > 0) *st.dst++ = static_cast<std::uint8_t>(st.acc);
+  if (st.dst != base) output(std::span<const std::uint8_t>(base, st.dst));
   progress.Raise(100);
+}
+
+Bytes EncodeContainer(std::span<const std::uint8_t> input, const ProgressSink& progress) {
+  Bytes out;
+  // Upper bound: header, 256 pairs, a table of at most 256 x 255 bits, and a
+  // payload no longer than the input (or the stored form). Reserved pages that
+  // are never written cost nothing.
+  out.reserve(input.size() + kHeaderSize + 512 + 256 * 32);
+  EncodeContainerTo(
+      input, [&out](std::span<const std::uint8_t> piece) { out.insert(out.end(), piece.begin(), piece.end()); },
+      progress);
   return out;
 }
 
-Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& sink) {
+void DecodeContainerTo(std::span<const std::uint8_t> in, const ChunkSink& output, const ProgressSink& sink) {
   Progress progress(sink);
   if (in.size() < 4 || in[0] != 72 || in[1] != 69 || in[3] != 13 || (in[2] != 48 && in[2] != 51)) {
     throw HuffmanError(HuffmanFault::Identification);
   }
   if (in[2] == 48) {
     progress.Raise(100);
-    return Bytes(in.begin() + 4, in.end());
+    if (in.size() > 4) output(in.subspan(4));
+    return;
   }
 
   const auto storedLength = checks::LoadI32(in, 5);
@@ -498,11 +537,23 @@ Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& sink
     }
   }
 
-  // Decoded in chunks and appended, so the output is written once rather than
-  // zero-filled first.
-  Bytes out;
-  out.reserve(static_cast<std::size_t>(wanted));
-  std::vector<std::uint8_t> chunk(std::size_t{1} << 16);
+  // The fast path's table: up to three whole codes per look-up, packed as
+  // count << 28 | total depth << 24 | third << 16 | second << 8 | first symbol
+  // (0: the first code is longer than the look-up width or leads nowhere).
+  std::vector<std::uint32_t> multi(lookup.size());
+  for (std::size_t k = 0; k < lookup.size(); ++k) {
+    if (lookup[k].kind != EntryKind::Leaf) continue;
+    std::uint32_t symbols = 0, count = 0, depth = 0;
+    while (count < 3) {
+      const LookupEntry& next = lookup[k >> depth];
+      if (next.kind != EntryKind::Leaf || depth + next.depth > kLookupBits) break;
+      symbols |= std::uint32_t{next.symbol} << (8 * count);
+      depth += next.depth;
+      ++count;
+    }
+    multi[k] = count << 28 | depth << 24 | symbols;
+  }
+
   const std::uint8_t* data = in.data();
   const std::size_t end = in.size();
   // Bit state passed by value so it stays in registers; bits above `bits` in
@@ -513,32 +564,22 @@ Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& sink
   const std::uint64_t mask = (std::uint64_t{1} << kLookupBits) - 1;
   const LookupEntry* table = lookup.data();
   const DecodeNode* nodes = tree.data();
-  // The fast path's table: up to two whole codes per look-up, packed as
-  // count << 24 | total depth << 16 | second symbol << 8 | first symbol
-  // (0: the first code is longer than the look-up width or leads nowhere).
-  std::vector<std::uint32_t> leaves(lookup.size());
-  for (std::size_t k = 0; k < lookup.size(); ++k) {
-    const LookupEntry& first = lookup[k];
-    if (first.kind != EntryKind::Leaf) continue;
-    std::uint32_t packed = 1u << 24 | std::uint32_t{first.depth} << 16 | first.symbol;
-    const LookupEntry& second = lookup[k >> first.depth];
-    if (second.kind == EntryKind::Leaf && first.depth + second.depth <= kLookupBits) {
-      packed = 2u << 24 | std::uint32_t(first.depth + second.depth) << 16 |
-               std::uint32_t{second.symbol} << 8 | first.symbol;
-    }
-    leaves[k] = packed;
-  }
-  const std::uint32_t* fast = leaves.data();
+  const std::uint32_t* fast = multi.data();
+  // Decoded a chunk at a time; each chunk is folded into the checksum and
+  // handed over while it is still in the cache.
+  std::vector<std::uint8_t> chunk(std::size_t{1} << 16);
+  std::uint8_t sum = 0;
   std::uint64_t remaining = wanted;
   while (remaining > 0) {
     const std::size_t chunkSize = remaining < chunk.size() ? static_cast<std::size_t>(remaining) : chunk.size();
     std::uint8_t* dst = chunk.data();
     std::uint8_t* const dstEnd = dst + chunkSize;
     while (dst != dstEnd) {
-      if (end - st.pos >= 8 && dstEnd - dst >= 16) {
+      // Eight look-ups store at most 8 x 3 bytes.
+      if (end - st.pos >= 8 && dstEnd - dst >= 24) {
         st = Refill(st, data, end);
         // Up to eight look-ups while a whole look-up width stays buffered; each
-        // stores two bytes and keeps as many as it decoded.
+        // stores three bytes and keeps as many as it decoded.
         bool allLeaves = true;
         for (int n = 0; n < 8 && st.bits >= kLookupBits; ++n) {
           const std::uint32_t entry = fast[st.acc & mask];
@@ -548,8 +589,9 @@ Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& sink
           }
           dst[0] = static_cast<std::uint8_t>(entry);
           dst[1] = static_cast<std::uint8_t>(entry >> 8);
-          dst += entry >> 24;
-          const unsigned depth = (entry >> 16) & 0xFFu;
+          dst[2] = static_cast<std::uint8_t>(entry >> 16);
+          dst += entry >> 28;
+          const unsigned depth = (entry >> 24) & 0xFu;
           st.acc >>= depth;
           st.bits -= depth;
         }
@@ -591,18 +633,35 @@ Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& sink
         if (progress.active()) progress.Raise(static_cast<double>(st.pos) / static_cast<double>(end) * 89.0);
       }
     }
-    out.insert(out.end(), chunk.data(), dstEnd);
+    sum = static_cast<std::uint8_t>(sum ^ XorOfBytes(chunk.data(), chunkSize));
+    output(std::span<const std::uint8_t>(chunk.data(), chunkSize));
     remaining -= chunkSize;
   }
 
-  std::uint8_t sum = 0;
-  for (std::size_t start = 0; start < out.size(); start += kStep) {
-    const std::size_t stop = start + kStep < out.size() ? start + kStep : out.size();
-    sum = static_cast<std::uint8_t>(sum ^ XorOfBytes(out.data() + start, stop - start));
-    if (progress.active()) progress.Raise(static_cast<double>(stop) / static_cast<double>(out.size()) * 11.0 + 89.0);
+  // The checksum was folded in while decoding; the checking stage's progress
+  // values follow, as a separate pass over the output would raise them.
+  if (progress.active()) {
+    for (std::uint64_t start = 0; start < wanted; start += kStep) {
+      const std::uint64_t stop = wanted - start > kStep ? start + kStep : wanted;
+      progress.Raise(static_cast<double>(stop) / static_cast<double>(wanted) * 11.0 + 89.0);
+    }
   }
   if (sum != checksum) throw HuffmanError(HuffmanFault::Checksum);
   progress.Raise(100);
+}
+
+Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& progress) {
+  Bytes out;
+  // The stored length, capped by what the container's bits can encode (one
+  // bit per byte at best), sizes the buffer; a hostile length reserves no more.
+  if (in.size() >= 9) {
+    const std::uint64_t stored = std::uint64_t{in[5]} | std::uint64_t{in[6]} << 8 | std::uint64_t{in[7]} << 16 |
+                                 std::uint64_t{in[8]} << 24;
+    out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(stored, std::uint64_t{in.size()} * 8)));
+  }
+  DecodeContainerTo(
+      in, [&out](std::span<const std::uint8_t> piece) { out.insert(out.end(), piece.begin(), piece.end()); },
+      progress);
   return out;
 }
 

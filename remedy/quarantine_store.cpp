@@ -116,15 +116,25 @@ QuarantineResult QuarantineStore::Quarantine(const std::filesystem::path& file) 
     return result;
   }
   result.container = container;
-  // The file goes only when its container gives back exactly its bytes.
+  // The file goes only when its container gives back exactly its bytes; the
+  // decoded pieces are compared as they come, never held whole.
   const auto original = ReadWholeFile(file);
-  auto decoded = ReadWholeFile(container);
-  bool sound = original && decoded;
+  const auto stored = ReadWholeFile(container);
+  bool sound = original && stored;
   if (sound) {
+    std::size_t compared = 0;
+    const ChunkSink compare = [&](std::span<const std::uint8_t> piece) {
+      if (!sound) return;
+      sound = piece.size() <= original->size() - compared &&
+              std::equal(piece.begin(), piece.end(), original->begin() + static_cast<std::ptrdiff_t>(compared));
+      compared += piece.size();
+    };
     try {
-      huffman.DecodeByte(*decoded);
-      sound = *decoded == *original;
+      DecodeContainerTo(*stored, compare);
+      sound = sound && compared == original->size();
     } catch (const HuffmanError&) {
+      sound = false;
+    } catch (const std::bad_alloc&) {
       sound = false;
     }
   }

@@ -84,5 +84,33 @@ TEST(HuffmanFile, DecodeFailuresShowRestoreErrorAndWriteNothing) {
   EXPECT_EQ(fake.messages.Texts(), std::vector<std::string>{"Restore error !"});
 }
 
+TEST(HuffmanFile, FailedDecodeKeepsTheDestinationAndLeavesNoPartialFile) {
+  test::TempDir dir;
+  test::FakeRemedy fake;
+  clsHuffman huffman(fake.context);
+  std::vector<std::uint8_t> original(200000);
+  for (std::size_t i = 0; i < original.size(); ++i) original[i] = static_cast<std::uint8_t>((i * 7) % 251 % 30);
+  WriteFile(dir / "in.bin", original);
+  ASSERT_TRUE(huffman.EncodeFile(dir / "in.bin", dir / "in.vir"));
+  // A changed checksum shows only after every byte was decoded and written.
+  auto container = ReadFile(dir / "in.vir");
+  container[4] = static_cast<std::uint8_t>(container[4] ^ 1);
+  WriteFile(dir / "bad.vir", container);
+  WriteFile(dir / "out.bin", "keep me");
+  // A file that happens to carry the temporary name is not touched either.
+  WriteFile(dir / "out.bin.kestro-part", "not ours");
+  EXPECT_FALSE(huffman.DecodeFile(dir / "bad.vir", dir / "out.bin"));
+  EXPECT_EQ(fake.messages.Texts(), std::vector<std::string>{"Restore error !"});
+  EXPECT_EQ(ReadFile(dir / "out.bin"), (std::vector<std::uint8_t>{'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+  EXPECT_EQ(ReadFile(dir / "out.bin.kestro-part"), (std::vector<std::uint8_t>{'n', 'o', 't', ' ', 'o', 'u', 'r', 's'}));
+  std::size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.path())) ++entries;
+  EXPECT_EQ(entries, 5u);  // in.bin, in.vir, bad.vir, out.bin, out.bin.kestro-part
+
+  ASSERT_TRUE(huffman.DecodeFile(dir / "in.vir", dir / "out.bin"));
+  EXPECT_EQ(ReadFile(dir / "out.bin"), original);
+  EXPECT_EQ(ReadFile(dir / "out.bin.kestro-part").size(), 8u);
+}
+
 }  // namespace
 }  // namespace kestro::remedy

@@ -111,23 +111,27 @@ TEST(HuffmanVectors, AllByteValuesOnceGiveEightBitCodes) {
 }
 
 TEST(HuffmanVectors, SkewedCountsGiveLongCodes) {
-  // Fibonacci counts make the deepest possible tree: codes of 1 to 34 bits.
-  Bytes input;
-  std::uint64_t a = 1, b = 1;
-  for (int symbol = 0; symbol < 35; ++symbol) {
-    input.insert(input.end(), a, static_cast<std::uint8_t>(symbol * 7));
-    const std::uint64_t next = a + b;
-    a = b;
-    b = next;
+  // Fibonacci counts make the deepest possible tree: n symbols give codes of 1
+  // to n - 1 bits. The sizes cover every way the encoder groups codes per store.
+  for (int symbols : {10, 17, 25, 35}) {
+    SCOPED_TRACE(std::to_string(symbols) + " symbols");
+    Bytes input;
+    std::uint64_t a = 1, b = 1;
+    for (int symbol = 0; symbol < symbols; ++symbol) {
+      input.insert(input.end(), a, static_cast<std::uint8_t>(symbol * 7));
+      const std::uint64_t next = a + b;
+      a = b;
+      b = next;
+    }
+    std::shuffle(input.begin(), input.end(), std::mt19937(7));
+    const Bytes container = EncodeContainer(input);
+    ASSERT_EQ(container[2], 51);
+    int longest = 0;
+    for (std::size_t p = 0; p < container[9]; ++p) longest = std::max<int>(longest, container[12 + 2 * p]);
+    EXPECT_EQ(longest, symbols - 1);
+    EXPECT_EQ(DecodeContainer(container), input);
+    EXPECT_EQ(SlowDecode(container), input);
   }
-  std::shuffle(input.begin(), input.end(), std::mt19937(7));
-  const Bytes container = EncodeContainer(input);
-  ASSERT_EQ(container[2], 51);
-  int longest = 0;
-  for (std::size_t p = 0; p < container[9]; ++p) longest = std::max<int>(longest, container[12 + 2 * p]);
-  EXPECT_EQ(longest, 34);
-  EXPECT_EQ(DecodeContainer(container), input);
-  EXPECT_EQ(SlowDecode(container), input);
 }
 
 TEST(HuffmanRoundTrip, GeneratedDataOfManySizes) {
@@ -171,6 +175,71 @@ TEST(HuffmanRoundTrip, ProgressEndsAtHundredAndNeverRepeats) {
   huffman.DecodeByte(input);
   ASSERT_FALSE(seen.empty());
   EXPECT_EQ(seen.back(), 100);
+}
+
+TEST(HuffmanRoundTrip, ProgressValuesFollowTheStages) {
+  // Counting every 1,000 bytes (x 7), checksum every 10,000 (x 5 + 7), data
+  // bits every 10,000 (x 88 + 12); decoding by container position (x 89), then
+  // the checksum over the output (x 11 + 89); repeated values are not raised.
+  struct Case {
+    std::size_t length;
+    std::vector<std::int16_t> encode;
+    std::vector<std::int16_t> decode;
+  };
+  const std::vector<Case> cases = {
+      {1, {7, 100}, {100}},
+      {9999, {1, 2, 3, 4, 5, 6, 7, 12, 100}, {100}},
+      {25000, {0, 1, 2, 3, 4, 5, 6, 7, 9, 11, 12, 47, 82, 100}, {84, 93, 98, 100}},
+      {250000,
+       {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 16, 19, 23, 26, 30, 33,
+        37, 40, 44, 47, 51, 54, 58, 61, 65, 68, 72, 75, 79, 82, 86, 89, 93, 96, 100},
+       {8, 17, 25, 34, 42, 50, 59, 67, 76, 84, 89, 90, 91, 92, 93, 94, 95, 96, 97, 98, 99, 100}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.length);
+    Bytes input(c.length);
+    for (std::size_t i = 0; i < input.size(); ++i) {
+      input[i] = static_cast<std::uint8_t>((i * i) % 13 + (i % 7 == 0 ? 200 : 0));
+    }
+    std::vector<std::int16_t> seen;
+    const ProgressSink record = [&](std::int16_t p) { seen.push_back(p); };
+    const Bytes container = EncodeContainer(input, record);
+    EXPECT_EQ(seen, c.encode);
+    seen.clear();
+    EXPECT_EQ(DecodeContainer(container, record), input);
+    EXPECT_EQ(seen, c.decode);
+  }
+}
+
+TEST(HuffmanStreaming, PiecesMakeTheSameContainerAndData) {
+  std::mt19937 rng(5);
+  for (std::size_t size : {1u, 5000u, 400000u}) {
+    for (int kind = 0; kind < 2; ++kind) {
+      SCOPED_TRACE(std::to_string(size) + " kind " + std::to_string(kind));
+      Bytes input(size);
+      for (auto& byte : input) {
+        const auto r = rng();
+        byte = kind == 0 ? static_cast<std::uint8_t>(r) : static_cast<std::uint8_t>(r % 97 < 60 ? 0 : r);
+      }
+      Bytes joined;
+      std::size_t pieces = 0;
+      const ChunkSink collect = [&](std::span<const std::uint8_t> piece) {
+        joined.insert(joined.end(), piece.begin(), piece.end());
+        ++pieces;
+      };
+      EncodeContainerTo(input, collect);
+      const Bytes container = EncodeContainer(input);
+      EXPECT_EQ(joined, container);
+      joined.clear();
+      pieces = 0;
+      DecodeContainerTo(container, collect);
+      EXPECT_EQ(joined, input);
+      // Large results come in several pieces, none of them the whole.
+      if (size == 400000u) {
+        EXPECT_GT(pieces, 2u);
+      }
+    }
+  }
 }
 
 TEST(HuffmanHostile, FaultsByKind) {

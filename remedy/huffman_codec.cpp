@@ -363,6 +363,10 @@ void EncodeContainerTo(std::span<const std::uint8_t> input, const ChunkSink& out
     if (codes[v].length > longest) longest = codes[v].length;
   }
   const std::uint64_t payload = (payloadBits + 7) / 8;
+  // A code over fewer than 2^31 bytes is at most 45 bits long (a code of d
+  // bits needs a total count of at least Fibonacci(d + 2)), so this never
+  // fires; it keeps the emit loop's accumulator bound checked in one place.
+  if (longest > 56) throw HuffmanError(HuffmanFault::TooLarge);
   if (payload == 0 || payload > length) return stored();
   RaiseChecksumProgress(progress, length);
 
@@ -390,10 +394,7 @@ void EncodeContainerTo(std::span<const std::uint8_t> input, const ChunkSink& out
     output(std::span<const std::uint8_t>(head.data(), at));
   }
 
-  // A code over fewer than 2^31 bytes is at most 45 bits long: a code of
-  // d bits needs a total count of at least Fibonacci(d + 2). So every code
-  // comes from two small tables and fits the 64-bit accumulator.
-  if (longest > 56) throw HuffmanError(HuffmanFault::TooLarge);
+  // Every code comes from two small tables and fits the 64-bit accumulator.
   std::uint64_t bitsOf[256];
   std::uint8_t lengthOf[256];
   for (std::size_t v = 0; v < 256; ++v) {
@@ -654,7 +655,9 @@ Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& prog
   Bytes out;
   // The stored length, capped by what the container's bits can encode (one
   // bit per byte at best), sizes the buffer; a hostile length reserves no more.
-  if (in.size() >= 9) {
+  if (in.size() >= 4 && in[2] == 48) {
+    out.reserve(in.size() - 4);
+  } else if (in.size() >= 9) {
     const std::uint64_t stored = std::uint64_t{in[5]} | std::uint64_t{in[6]} << 8 | std::uint64_t{in[7]} << 16 |
                                  std::uint64_t{in[8]} << 24;
     out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(stored, std::uint64_t{in.size()} * 8)));

@@ -55,6 +55,8 @@ KeyboardWindow::~KeyboardWindow() {
 void KeyboardWindow::UnregisterWindowClass(HINSTANCE instance) { UnregisterClassW(kWindowClass, instance); }
 
 bool KeyboardWindow::Create(HINSTANCE instance) {
+  instance_ = instance;
+  model_.Reset();  // a new window starts from the load state
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
   if (!GetClassInfoExW(instance, kWindowClass, &existing)) {
@@ -217,9 +219,15 @@ BOOL CALLBACK DisableOther(HWND window, LPARAM data) {
 }  // namespace
 
 HRESULT KeyboardWindow::Show(short style, HWND owner) {
-  if (window_ == nullptr) return E_FAIL;
+  // An owner's destruction takes the windows it owns with it: make the window again.
+  if (window_ == nullptr && (instance_ == nullptr || !Create(instance_))) return E_FAIL;
   if (style == 1 && (modal_ || IsWindowVisible(window_))) return E_UNEXPECTED;  // already shown
-  if (owner != nullptr && !IsWindow(owner)) return E_INVALIDARG;
+  if (owner != nullptr) {
+    if (!IsWindow(owner)) return E_INVALIDARG;
+    owner = GetAncestor(owner, GA_ROOT);  // only a top-level window can own another
+    if (owner == window_) return E_INVALIDARG;  // owned by itself: an ownership loop
+    if (owner == GetDesktopWindow()) owner = nullptr;  // owned by the desktop means unowned
+  }
   SetWindowLongPtrW(window_, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(owner));
   if (style != 1) {
     ShowWindow(window_, SW_SHOWNORMAL);

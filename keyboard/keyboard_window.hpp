@@ -23,7 +23,9 @@ class KeyboardWindow {
   HWND Handle() const { return window_; }
 
   // style 1: modal, returns when the window is closed or hidden; other styles show
-  // it and return at once. `owner` may be null.
+  // it and return at once. `owner` may be null; a control stands for its top-level
+  // window; the keyboard window itself (or one of its controls) is refused.
+  // Destroying the owner destroys the window with it: the next Show makes it again.
   HRESULT Show(short style, HWND owner);
   void Hide();
 
@@ -44,6 +46,7 @@ class KeyboardWindow {
   void RunModalLoop();
 
   KeyModel model_;
+  HINSTANCE instance_ = nullptr;
   HWND window_ = nullptr;
   HWND text1_ = nullptr;
   HWND lblInfo_ = nullptr;

@@ -374,6 +374,16 @@ struct Form {
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
+  // Takes the created object and asks it for its own interface; the window it
+  // made, or null when any step failed.
+  HWND Open(IDispatch* created) {
+    object = created;
+    if (object == nullptr || object->QueryInterface(kIidFrUtama, reinterpret_cast<void**>(&form)) != S_OK) {
+      return nullptr;
+    }
+    return FindWindowW(kWindowClass, kWindowCaption);
+  }
+
   IDispatch* object = nullptr;
   IFrUtama* form = nullptr;
 };
@@ -381,10 +391,7 @@ struct Form {
 TEST_F(KeyboardComTest, ShowWithAnOwnerWindow) {
   if (!HaveDisplay()) GTEST_SKIP() << "no display: the keyboard window needs an X server (run under xvfb-run)";
   Form f;
-  f.object = CreateByProgId<IDispatch>(L"Virtual.frUtama", IID_IDispatch);
-  ASSERT_NE(f.object, nullptr);
-  ASSERT_EQ(f.object->QueryInterface(kIidFrUtama, reinterpret_cast<void**>(&f.form)), S_OK);
-  HWND window = FindWindowW(kWindowClass, kWindowCaption);
+  HWND window = f.Open(CreateByProgId<IDispatch>(L"Virtual.frUtama", IID_IDispatch));
   ASSERT_NE(window, nullptr);
   OwnerWindow owner;
   ASSERT_NE(owner.get(), nullptr);
@@ -462,10 +469,7 @@ TEST_F(KeyboardComTest, ShowWithAnOwnerWindow) {
 TEST_F(KeyboardComTest, ShowWithOwnersThatAreNoUsableWindow) {
   if (!HaveDisplay()) GTEST_SKIP() << "no display: the keyboard window needs an X server (run under xvfb-run)";
   Form f;
-  f.object = CreateByProgId<IDispatch>(L"Virtual.frUtama", IID_IDispatch);
-  ASSERT_NE(f.object, nullptr);
-  ASSERT_EQ(f.object->QueryInterface(kIidFrUtama, reinterpret_cast<void**>(&f.form)), S_OK);
-  HWND window = FindWindowW(kWindowClass, kWindowCaption);
+  HWND window = f.Open(CreateByProgId<IDispatch>(L"Virtual.frUtama", IID_IDispatch));
   ASSERT_NE(window, nullptr);
   OwnerWindow owner;
 

@@ -1,6 +1,5 @@
 // Prints CRC-32 throughput over a 64 MiB buffer (table-sliced form and the
 // byte-at-a-time reference) and the sampled checksum rate over a generated folder.
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -8,31 +7,12 @@
 #include <vector>
 
 #include "checks/crc32.hpp"
+#include "bench/best_of.hpp"
 #include "checks/sampled_checksum.hpp"
-
-namespace {
-
-using Clock = std::chrono::steady_clock;
-
-double Seconds(Clock::time_point from) {
-  return std::chrono::duration<double>(Clock::now() - from).count();
-}
-
-template <typename F>
-double BestOf(int runs, F&& f) {
-  double best = 1e30;
-  for (int i = 0; i < runs; ++i) {
-    const auto t = Clock::now();
-    f();
-    best = std::min(best, Seconds(t));
-  }
-  return best;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   using namespace kestro::checks;
+  using kestro::bench::BestOf;
   const std::size_t size = 64u << 20;
   std::vector<std::uint8_t> buffer(size);
   std::mt19937_64 rng(1);

@@ -8,7 +8,6 @@
 //
 // Usage: kestro-bench-filecheck [FOLDER [FILES]]  (default: a temporary folder, 20000)
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "checks/cls_file.hpp"
+#include "bench/best_of.hpp"
 #include "checks/extension_list.hpp"
 #include "checks/icon_check.hpp"
 #include "checks/mdl_pe.hpp"
@@ -26,7 +26,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using kestro::bench::BestOf;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr const char* kCandidateList = "EXE SYS OCX DLL VBS VBE PHP BAT CMD HTM HTML COM LNK EML";
@@ -184,17 +184,6 @@ std::uint64_t CheckAll(const std::vector<fs::path>& files) {
     if (kestro::scan::FileCheck(p, context).hit) ++hits;
   }
   return hits;
-}
-
-template <typename F>
-double BestOf(int runs, F&& f) {
-  double best = 1e30;
-  for (int i = 0; i < runs; ++i) {
-    const auto t = Clock::now();
-    f();
-    best = std::min(best, std::chrono::duration<double>(Clock::now() - t).count());
-  }
-  return best;
 }
 
 }  // namespace

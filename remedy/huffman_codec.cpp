@@ -166,6 +166,17 @@ struct LookupEntry {
   std::int32_t node = -1;    // Inner
 };
 
+// Eight bytes as a little-endian word (the bit order of the container).
+inline std::uint64_t LoadLE64(const std::uint8_t* from) {
+  std::uint64_t word = 0;
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(&word, from, 8);
+  } else {
+    for (int k = 7; k >= 0; --k) word = (word << 8) | from[k];
+  }
+  return word;
+}
+
 struct BitState {
   std::uint64_t acc;
   unsigned bits;
@@ -175,13 +186,7 @@ struct BitState {
 // Tops the bit buffer up to at least 56 bits while bytes remain.
 inline BitState Refill(BitState st, const std::uint8_t* data, std::size_t end) {
   if (end - st.pos >= 8) {
-    std::uint64_t word = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(&word, data + st.pos, 8);
-    } else {
-      for (int k = 7; k >= 0; --k) word = (word << 8) | data[st.pos + static_cast<std::size_t>(k)];
-    }
-    st.acc |= word << st.bits;
+    st.acc |= LoadLE64(data + st.pos) << st.bits;
     const unsigned take = (63 - st.bits) >> 3;
     st.pos += take;
     st.bits += take * 8;
@@ -223,12 +228,7 @@ void Summarize(const std::uint8_t* data, std::size_t count, std::uint32_t (&part
                std::uint8_t& tail) {
   std::size_t i = 0;
   for (; i + 8 <= count; i += 8) {
-    std::uint64_t w = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-      std::memcpy(&w, data + i, 8);
-    } else {
-      for (int k = 7; k >= 0; --k) w = (w << 8) | data[i + static_cast<std::size_t>(k)];
-    }
+    const std::uint64_t w = LoadLE64(data + i);
     wide ^= w;
     ++partial[0][w & 0xFF];
     ++partial[1][(w >> 8) & 0xFF];
@@ -657,10 +657,9 @@ Bytes DecodeContainer(std::span<const std::uint8_t> in, const ProgressSink& prog
   // bit per byte at best), sizes the buffer; a hostile length reserves no more.
   if (in.size() >= 4 && in[2] == 48) {
     out.reserve(in.size() - 4);
-  } else if (in.size() >= 9) {
-    const std::uint64_t stored = std::uint64_t{in[5]} | std::uint64_t{in[6]} << 8 | std::uint64_t{in[7]} << 16 |
-                                 std::uint64_t{in[8]} << 24;
-    out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(stored, std::uint64_t{in.size()} * 8)));
+  } else if (const auto stored = checks::LoadI32(in, 5); stored && *stored > 0) {
+    out.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(*stored),
+                                                                 std::uint64_t{in.size()} * 8)));
   }
   DecodeContainerTo(
       in, [&out](std::span<const std::uint8_t> piece) { out.insert(out.end(), piece.begin(), piece.end()); },

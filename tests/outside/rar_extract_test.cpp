@@ -59,6 +59,16 @@ class RarExtractTest : public ::testing::TestWithParam<RarFormat> {
     library_ = BindBuiltLibrary();
     ASSERT_TRUE(library_->IsAvailable());
   }
+  // Opens the archive for extraction; its OpenResult goes to `openResult`.
+  scan::ArchiveHandle OpenForExtraction(const std::filesystem::path& archive, unsigned& openResult) {
+    const std::string path = Ansi(archive);
+    scan::ArchiveOpenRecord open{};
+    open.ArcName = path.c_str();
+    open.OpenMode = KESTRO_RAR_OM_EXTRACT;
+    const auto handle = library_->OpenArchive(open);
+    openResult = open.OpenResult;
+    return handle;
+  }
   std::unique_ptr<scan::ArchiveLibrary> library_;
   TempDir dir_;
 };
@@ -110,12 +120,9 @@ TEST_P(RarExtractTest, MembersAreWrittenUpToTheExaminationLimit) {
 
 TEST_P(RarExtractTest, CreatesMissingFoldersOfTheDestination) {
   const auto archive = WriteArchive(dir_, "one.rar", GetParam(), {TextMember("dir\\evil.exe", "payload")});
-  const std::string path = Ansi(archive);
-  scan::ArchiveOpenRecord open{};
-  open.ArcName = path.c_str();
-  open.OpenMode = KESTRO_RAR_OM_EXTRACT;
-  const auto handle = library_->OpenArchive(open);
-  ASSERT_EQ(open.OpenResult, 0u);
+  unsigned openResult = 1;
+  const auto handle = OpenForExtraction(archive, openResult);
+  ASSERT_EQ(openResult, 0u);
   scan::ArchiveHeaderRecord header{};
   ASSERT_EQ(library_->ReadHeader(handle, header), 0);
   const auto dest = dir_ / "extract" / "dir" / "evil.exe";  // neither folder exists yet
@@ -144,12 +151,9 @@ TEST_P(RarExtractTest, DamagedMemberIsSkippedAndTheNextOneStillExtracts) {
 
 TEST_P(RarExtractTest, TestAndSkipOperations) {
   const auto archive = WriteArchive(dir_, "damaged.rar", GetParam(), DamagedMemberMembers());
-  const std::string path = Ansi(archive);
-  scan::ArchiveOpenRecord open{};
-  open.ArcName = path.c_str();
-  open.OpenMode = KESTRO_RAR_OM_EXTRACT;
-  const auto handle = library_->OpenArchive(open);
-  ASSERT_EQ(open.OpenResult, 0u);
+  unsigned openResult = 1;
+  const auto handle = OpenForExtraction(archive, openResult);
+  ASSERT_EQ(openResult, 0u);
   scan::ArchiveHeaderRecord header{};
   ASSERT_EQ(library_->ReadHeader(handle, header), 0);
   EXPECT_EQ(library_->ProcessFile(handle, KESTRO_RAR_TEST, "", ""), 0);
@@ -165,12 +169,9 @@ TEST_P(RarExtractTest, TestAndSkipOperations) {
 
 TEST_P(RarExtractTest, TestingEveryMemberOfNestedFoldersSucceeds) {
   const auto archive = WriteArchive(dir_, "nested.rar", GetParam(), NestedFolderMembers());
-  const std::string path = Ansi(archive);
-  scan::ArchiveOpenRecord open{};
-  open.ArcName = path.c_str();
-  open.OpenMode = KESTRO_RAR_OM_EXTRACT;
-  const auto handle = library_->OpenArchive(open);
-  ASSERT_EQ(open.OpenResult, 0u);
+  unsigned openResult = 1;
+  const auto handle = OpenForExtraction(archive, openResult);
+  ASSERT_EQ(openResult, 0u);
   scan::ArchiveHeaderRecord header{};
   int members = 0;
   while (library_->ReadHeader(handle, header) == 0) {
@@ -204,12 +205,9 @@ TEST_P(RarExtractTest, UnsafeNamesAreReportedAsStoredAndExtractedInside) {
   // The extraction folder sits two levels down, so that escapes have somewhere to go.
   const auto extract = dir_ / "a" / "b" / "extract";
   std::filesystem::create_directories(extract);
-  const std::string path = Ansi(archive);
-  scan::ArchiveOpenRecord open{};
-  open.ArcName = path.c_str();
-  open.OpenMode = KESTRO_RAR_OM_EXTRACT;
-  const auto handle = library_->OpenArchive(open);
-  ASSERT_EQ(open.OpenResult, 0u);
+  unsigned openResult = 1;
+  const auto handle = OpenForExtraction(archive, openResult);
+  ASSERT_EQ(openResult, 0u);
   scan::ArchiveHeaderRecord header{};
   std::vector<std::string> names;
   while (library_->ReadHeader(handle, header) == 0) {

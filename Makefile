@@ -7,6 +7,10 @@ NATIVE := build/native
 WIN64 := build/win64
 ASAN := build/asan
 CMAKE_FLAGS ?= -DKESTRO_WERROR=ON
+# A compiler cache, when the machine has one, makes rebuilds of several trees cheap.
+ifneq ($(shell command -v ccache 2>/dev/null),)
+CMAKE_FLAGS += -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
+endif
 
 .PHONY: all test deps native windows asan test-native test-windows test-asan bench fuzz clean scan
 

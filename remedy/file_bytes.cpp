@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <limits>
-#include <string>
 
 namespace kestro::remedy {
 
@@ -32,59 +31,6 @@ bool WriteWholeFile(const std::filesystem::path& path, const std::vector<std::ui
     std::filesystem::remove(path, ec);
   }
   return ok;
-}
-
-StagedFile::StagedFile(const std::filesystem::path& destination) {
-  // A name beside the destination that no file has yet: never overwrite one.
-  const std::filesystem::path folder = destination.parent_path();
-  const std::filesystem::path stem = destination.filename();
-  for (int n = 0; n < 1000 && !ok_; ++n) {
-    std::filesystem::path candidate = stem;
-    candidate += ".kestro-part" + (n == 0 ? std::string() : std::to_string(n));
-    candidate = folder / candidate;
-    std::error_code ec;
-    if (std::filesystem::exists(candidate, ec) || ec) continue;
-    out_.open(candidate, std::ios::binary | std::ios::trunc);
-    if (!out_) return;
-    temporary_ = candidate;
-    ok_ = open_ = true;
-  }
-}
-
-StagedFile::~StagedFile() {
-  if (temporary_.empty()) return;
-  if (open_) out_.close();
-  std::error_code ec;
-  std::filesystem::remove(temporary_, ec);
-}
-
-void StagedFile::Append(std::span<const std::uint8_t> piece) {
-  if (!ok_ || piece.empty()) return;
-  out_.write(reinterpret_cast<const char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
-  if (!out_) ok_ = false;
-}
-
-bool StagedFile::PlaceAt(const std::filesystem::path& destination) {
-  if (!Finish()) return false;
-  std::error_code ec;
-  std::filesystem::rename(temporary_, destination, ec);
-  if (ec) return false;
-  temporary_.clear();
-  return true;
-}
-
-bool StagedFile::Finish() {
-  if (open_) {
-    out_.close();
-    open_ = false;
-    if (!out_) ok_ = false;
-  }
-  if (!ok_ && !temporary_.empty()) {
-    std::error_code ec;
-    std::filesystem::remove(temporary_, ec);
-    temporary_.clear();
-  }
-  return ok_;
 }
 
 }  // namespace kestro::remedy

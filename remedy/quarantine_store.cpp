@@ -101,6 +101,7 @@ std::optional<std::filesystem::path> QuarantineStore::FreeContainerName(const st
 QuarantineResult QuarantineStore::Quarantine(const std::filesystem::path& file) {
   QuarantineResult result;
   if (!context_.files.IsFile(file)) {
+    context_.messages.ShowMessage(context_.programTitle, kQuarantineErrorText, platform::MessageIcon::Exclamation);
     result.status = QuarantineStatus::SourceMissing;
     return result;
   }
@@ -171,7 +172,7 @@ RestoreResult QuarantineStore::Restore(const std::filesystem::path& name,
   const auto warn = [&](const std::string& text, platform::MessageIcon icon) {
     context_.messages.ShowMessage(context_.programTitle, text, icon);
   };
-  if (!IsContainerName(name) || !files.IsFile(folder_ / name)) {
+  if (!IsContainerName(name)) {
     warn(kNotSelectedText, platform::MessageIcon::Exclamation);
     result.status = RestoreStatus::NotFound;
     return result;
@@ -187,21 +188,25 @@ RestoreResult QuarantineStore::Restore(const std::filesystem::path& name,
   };
   if (!overwrite && files.Exists(target)) return refuseExisting();
 
-  const std::filesystem::path temporary = folder_ / plain;
-  clsHuffman huffman(context_);
-  if (!huffman.DecodeFile(folder_ / name, temporary)) {
-    if (files.IsFile(temporary)) files.RemoveFile(temporary);
-    warn(kSealInvalidText, platform::MessageIcon::None);
-    result.status = RestoreStatus::SealInvalid;
-    return result;
-  }
-  if (!files.MoveFileTo(temporary, target, overwrite)) {
-    files.ForceRemoveFile(temporary);
-    if (!overwrite && files.Exists(target)) return refuseExisting();
-    warn("The restored file could not be placed at \"" + targetText + "\". The quarantined file is kept.",
-         platform::MessageIcon::Exclamation);
-    result.status = RestoreStatus::MoveFailed;
-    return result;
+  const bool containerThere = files.IsFile(folder_ / name);
+  const FileOutcome decoded = clsHuffman(context_).DecodeFileInto(folder_ / name, target, overwrite);
+  switch (decoded.failure) {
+    case FileFailure::None:
+      break;
+    case FileFailure::Source:
+    case FileFailure::Empty:
+    case FileFailure::Data:
+      warn(kSealInvalidText, platform::MessageIcon::None);
+      result.status = containerThere ? RestoreStatus::SealInvalid : RestoreStatus::NotFound;
+      return result;
+    case FileFailure::Write:
+      if (decoded.writeError == platform::FileError::Exists) return refuseExisting();
+      warn("The file could not be restored to \"" + targetText + "\": " +
+               std::string(platform::FileErrorText(decoded.writeError)) + ". The quarantined file is kept.",
+           platform::MessageIcon::Exclamation);
+      result.status = RestoreStatus::WriteFailed;
+      result.writeError = decoded.writeError;
+      return result;
   }
   Log(log::RestoreLine(platform::AnsiPathText(plain), WithTrailingSeparator(destinationFolder)));
   DeleteRoutine(context_).Delete(folder_ / name);

@@ -1,4 +1,5 @@
 // kestro-quarantine: the quarantine store and the HE3 container from the console.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -129,7 +130,13 @@ struct Tool {
     if (rest.size() != 2) return Usage("restore needs NAME and DESTDIR");
     const auto destination = PathFromArg(rest[1]);
     if (!context.files.IsFolder(destination)) return Fail(rest[1] + ": no such folder");
-    const auto result = store.Restore(PathFromArg(rest[0]), destination, overwrite);
+    // The name must be one the list shows, as in the Quarantine List.
+    const auto name = PathFromArg(rest[0]);
+    const auto listed = FolderThere() ? store.List() : std::vector<std::filesystem::path>{};
+    if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
+      return Fail(rest[0] + ": no such container in " + PathText(folder));
+    }
+    const auto result = store.Restore(name, destination, overwrite);
     switch (result.status) {
       case remedy::RestoreStatus::Restored:
         std::cout << "restored " << rest[0] << " -> " << PathText(result.restored) << "\n";
@@ -140,8 +147,9 @@ struct Tool {
         return Fail(rest[0] + ": the container is damaged and cannot be restored; it is kept");
       case remedy::RestoreStatus::DestinationExists:
         return Fail("not restored: use --overwrite to replace the existing file");
-      case remedy::RestoreStatus::MoveFailed:
-        return Fail("not restored: the file could not be placed in " + rest[1]);
+      case remedy::RestoreStatus::WriteFailed:
+        return Fail("not restored: " + std::string(platform::FileErrorText(result.writeError)) +
+                    "; the quarantined file is kept");
     }
     return kExitFailed;
   }

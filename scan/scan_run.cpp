@@ -77,18 +77,22 @@ bool ScanRun::StartFromCommand(const std::string& targetText) {
     observer_.ShowMessage(kPathNotFound, MessageIcon::Exclamation);
     return false;
   }
-  if (state_.ScanRunning) return false;
+  if (state_.ScanRunning) {
+    observer_.BringScanPageForward();
+    return false;
+  }
   state_.ScanTarget = fs::path(std::u8string(targetText.begin(), targetText.end()));
   services_.WriteScanHeader(state_.ScanTarget);
   Run();
   return true;
 }
 
-void ScanRun::ScanContextMenu(const fs::path& folder) {
-  std::string text = FolderText(folder);
-  state_.ScanTarget = fs::path(std::u8string(text.begin(), text.end()));
-  services_.WriteScanHeader(state_.ScanTarget);
-  Run();
+bool ScanRun::ScanContextMenu(const std::string& targetText) {
+  // The hand-over is judged as given ("C:" is refused), then scanned as a folder.
+  if (!IsDriveFolderText(targetText)) return StartFromCommand(targetText);
+  std::string text = targetText;
+  if (text.back() != '\\') text.push_back('\\');
+  return StartFromCommand(text);
 }
 
 void ScanRun::Run() {

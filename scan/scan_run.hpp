@@ -40,6 +40,9 @@ class ScanObserver {
   virtual void FolderNotListed(const std::filesystem::path& /*folder*/) {}
   // Options frame, Scan command and target box: disabled while a run is active.
   virtual void RunControls(bool /*running*/) {}
+  // A scan was asked for while one runs: select the scan page, enable Pause,
+  // disable Scan and the target box.
+  virtual void BringScanPageForward() {}
   // The detections label takes the number of rows of the detection list.
   virtual void ShowDetectionRowCount() {}
   // After a run with detections: fit the list's columns, select and show its last row.
@@ -128,11 +131,13 @@ class ScanRun {
   static bool IsDriveFolderText(std::string_view target);
 
   // The Scan command: refuses a target that is not a drive folder with "Path not
-  // found !"; while a run is active it does nothing (returns false).
+  // found !"; while a run is active it only brings the scan page forward (the
+  // running scan keeps its target). True when a run was made.
   bool StartFromCommand(const std::string& targetText);
 
-  // A folder handed over from the shell: the target gets a trailing separator.
-  void ScanContextMenu(const std::filesystem::path& folder);
+  // A folder handed over from the shell (the program's command line): the same
+  // rules as the Scan command, and the target gets a trailing separator.
+  bool ScanContextMenu(const std::string& targetText);
 
   // Runs the whole scan of state.ScanTarget.
   void Run();

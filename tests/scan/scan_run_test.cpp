@@ -20,6 +20,8 @@ struct RecordingObserver : ScanObserver {
   std::uint32_t finishFiles = 0, finishDetections = 0, totalFiles = 0, totalFolders = 0;
   std::function<void()> onCounted;
   std::vector<std::string> notListed;
+  int broughtForward = 0;
+  void BringScanPageForward() override { ++broughtForward; }
   void FolderNotListed(const fs::path& f) override { notListed.push_back(f.filename().string()); }
   void StatusText(std::string_view t) override { statuses.emplace_back(t); }
   void Progress(int p) override { progress.push_back(p); }
@@ -214,6 +216,34 @@ TEST_F(ScanRunTest, CommandRefusesTargetsThatAreNotDriveFolders) {
     EXPECT_EQ(observer.messages[0], std::make_pair(std::string("Path not found !"), MessageIcon::Exclamation));
   }
   EXPECT_TRUE(ScanRun::IsDriveFolderText("C:\\"));
+}
+
+TEST_F(ScanRunTest, ShellHandOverFollowsTheScanCommandsRules) {
+  auto run = MakeRun();
+  for (const char* target : {"C:", "My Computer", "/home/user", ""}) {
+    observer.messages.clear();
+    EXPECT_FALSE(run.ScanContextMenu(target)) << target;
+    ASSERT_EQ(observer.messages.size(), 1u) << target;
+    EXPECT_EQ(observer.messages[0].first, "Path not found !");
+  }
+  EXPECT_TRUE(services.extractDeletes == 0 && sink.files.empty());
+  // A drive folder is scanned with a trailing backslash added.
+  EXPECT_TRUE(run.ScanContextMenu("Q:\\kestro-missing"));
+  EXPECT_EQ(state.ScanTarget.u8string(), u8"Q:\\kestro-missing\\");
+  EXPECT_EQ(services.extractDeletes, 1);
+  services.extractDeletes = 0;
+
+  // While a scan runs, a hand-over (or the Scan command) only brings the scan
+  // page forward; the running scan keeps its target.
+  state.ScanRunning = true;
+  state.ScanTarget = dir.path();
+  observer.messages.clear();
+  EXPECT_FALSE(run.ScanContextMenu("D:\\other"));
+  EXPECT_FALSE(run.StartFromCommand("D:\\other\\"));
+  EXPECT_EQ(observer.broughtForward, 2);
+  EXPECT_TRUE(observer.messages.empty());
+  EXPECT_EQ(state.ScanTarget, dir.path());
+  EXPECT_EQ(services.extractDeletes, 0);  // no run finished
 }
 
 TEST(ScanTexts, ScanPathShortening) {

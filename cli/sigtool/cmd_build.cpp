@@ -52,7 +52,9 @@ int RunBuild(const Args& args) {
   sigdb::DatabaseHeader header{.version = {}, .date = sigdb::LocalToday()};
   if (dateText) {
     const auto date = sigdb::ParseDatabaseDate(*dateText);
-    if (!date) return Fail("date '" + *dateText + "' is not of the form DD-MMM-YY (for example 09-Dec-26)");
+    if (!date) {
+      return Fail("date '" + *dateText + "' is not a day, an English month name and a year (for example 09-Dec-26)");
+    }
     header.date = *date;
   }
   header.version = version ? *version : sigdb::FormatVersionDate(header.date);

@@ -270,6 +270,8 @@ int ToolMain(const std::vector<std::string>& args) {
       // The end state asks to stop further work; a new run clears it again.
       state.StopRequested = progress.aborted;
     } else if (fs::exists(target, ec)) {
+      // A file is a scan target of its own: it gets its header as a folder does.
+      services.WriteScanHeader(target);
       if (scan::HandOverCandidate(target, *sink, progress)) progress.CountSingleFile();
       sink->Drain();
     } else {

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <fstream>
 
-#include "platform/ansi_text.hpp"
 #include "remedy/cls_huffman.hpp"
 #include "remedy/delete_routine.hpp"
 #include "remedy/file_bytes.hpp"
@@ -30,7 +29,7 @@ bool IsPlainName(const std::filesystem::path& name) {
 }
 
 std::string WithTrailingSeparator(const std::filesystem::path& folder) {
-  std::string text = platform::AnsiPathText(folder);
+  std::string text = ToText(folder.u8string());
   const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
   if (text.empty() || (text.back() != separator && text.back() != '/')) text += separator;
   return text;
@@ -149,7 +148,7 @@ QuarantineResult QuarantineStore::Quarantine(const std::filesystem::path& file) 
     result.status = QuarantineStatus::DeleteFailed;
     return result;
   }
-  Log(log::ColumnLine("* Quarantine", platform::AnsiPathText(file)));
+  Log(log::ColumnLine("* Quarantine", ToText(file.u8string())));
   result.status = QuarantineStatus::Quarantined;
   return result;
 }
@@ -208,7 +207,7 @@ RestoreResult QuarantineStore::Restore(const std::filesystem::path& name,
       result.writeError = decoded.writeError;
       return result;
   }
-  Log(log::RestoreLine(platform::AnsiPathText(plain), WithTrailingSeparator(destinationFolder)));
+  Log(log::RestoreLine(ToText(plain.u8string()), WithTrailingSeparator(destinationFolder)));
   DeleteRoutine(context_).Delete(folder_ / name);
   result.status = RestoreStatus::Restored;
   result.restored = target;
@@ -220,7 +219,7 @@ bool QuarantineStore::DeleteContainer(const std::filesystem::path& name) {
     context_.messages.ShowMessage(context_.programTitle, kNotSelectedCleanText, platform::MessageIcon::Exclamation);
     return false;
   }
-  Log(log::ColumnLine("* Clean", platform::AnsiPathText(name)));
+  Log(log::ColumnLine("* Clean", ToText(name.u8string())));
   return DeleteRoutine(context_).Delete(folder_ / name);
 }
 

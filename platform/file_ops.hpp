@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -96,6 +97,10 @@ FileError RelocateFile(FileOps& files, const std::filesystem::path& from, const 
 
 // The operating system's implementation.
 FileOps& NativeFileOps();
+
+// The volume (file system) a file or folder lies on, as a number equal for
+// every path of that volume; nothing when the path cannot be examined.
+std::optional<std::uint64_t> VolumeOf(const std::filesystem::path& path);
 
 // The long form of a path holding short (8.3) components; other paths unchanged.
 std::filesystem::path LongPathForm(const std::filesystem::path& path);

@@ -1,8 +1,8 @@
 // Moving a file with a copy fallback across volumes, and the words for a file
 // error: one piece of code for every platform, over the FileOps interface.
-#include <fstream>
 #include <vector>
 
+#include "platform/file.hpp"
 #include "platform/file_ops.hpp"
 #include "platform/staged_file.hpp"
 
@@ -32,16 +32,21 @@ FileError RelocateFile(FileOps& files, const std::filesystem::path& from, const 
   if (renamed != FileError::OtherVolume) return renamed;
   if (!replace && files.Exists(to)) return FileError::Exists;
 
-  std::ifstream in(from, std::ios::binary);
-  if (!in) return files.Exists(from) ? FileError::AccessDenied : FileError::NotFound;
+  const RawFileHandle in = OpenRawFile(from, 1, 4);
+  if (in == 0) return files.Exists(from) ? FileError::AccessDenied : FileError::NotFound;
   StagedFile copy(files, to);
   std::vector<std::uint8_t> piece(kCopyPiece);
-  while (copy.ok() && in) {
-    in.read(reinterpret_cast<char*>(piece.data()), static_cast<std::streamsize>(piece.size()));
-    const auto got = static_cast<std::size_t>(in.gcount());
-    if (got > 0) copy.Append(std::span<const std::uint8_t>(piece.data(), got));
+  std::uint64_t offset = 0;
+  bool readFailed = false;
+  while (copy.ok()) {
+    const std::int64_t got = RawFileReadAt(in, offset, piece.data(), piece.size());
+    if (got < 0) readFailed = true;
+    if (got <= 0) break;
+    copy.Append(std::span<const std::uint8_t>(piece.data(), static_cast<std::size_t>(got)));
+    offset += static_cast<std::uint64_t>(got);
   }
-  if (in.bad()) return FileError::Other;
+  CloseRawFile(in);
+  if (readFailed) return FileError::Other;
   if (!copy.PlaceAt(to, replace)) return copy.error();
   // The copy is complete under its final name; only now does the original go.
   // When it cannot, the copy goes instead, so that the file exists once.

@@ -1,19 +1,23 @@
 #include "remedy/file_bytes.hpp"
 
+#include "platform/file.hpp"
+
 #include <fstream>
 #include <limits>
 
 namespace kestro::remedy {
 
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  in.seekg(0, std::ios::end);
-  const std::streamoff size = in.tellg();
-  if (size < 0 || size > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
-  in.seekg(0, std::ios::beg);
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) return std::nullopt;
+  // Through the raw file access, which opens regular files only.
+  const platform::RawFileHandle handle = platform::OpenRawFile(path, 1, 4);
+  if (handle == 0) return std::nullopt;
+  const std::int64_t size = platform::RawFileSize(handle);
+  std::optional<std::vector<std::uint8_t>> bytes;
+  if (size >= 0 && size <= std::numeric_limits<std::int32_t>::max()) {
+    bytes.emplace(static_cast<std::size_t>(size));
+    if (platform::RawFileReadAt(handle, 0, bytes->data(), bytes->size()) != size) bytes.reset();
+  }
+  platform::CloseRawFile(handle);
   return bytes;
 }
 

@@ -9,7 +9,8 @@
 
 namespace kestro::remedy {
 
-// The whole file, or nothing when it cannot be read or is 2 GiB or larger.
+// The whole file, or nothing when it cannot be read, is not a regular file or
+// is 2 GiB or larger.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::filesystem::path& path);
 
 // Creates or truncates the file and writes the bytes; on failure removes what

@@ -124,6 +124,14 @@ void ScanRun::Stop() {
   EndState();
 }
 
+bool ScanRun::Enters(const fs::path& folder) const {
+  return options_.Filter == nullptr || options_.Filter->EntersFolder(folder);
+}
+
+bool ScanRun::Takes(const fs::path& file) const {
+  return options_.Filter == nullptr || options_.Filter->TakesFile(file);
+}
+
 void ScanRun::BeginState() {
   if (!options_.IsWindowsXP) observer_.TaskbarProgressStart();
   markers_.SetMarker("MulaiScan", 1);
@@ -139,10 +147,11 @@ void ScanRun::CountingWalk(const fs::path& folder) {
   if (ec) return;
   for (const fs::directory_iterator end; it != end && !state_.StopRequested; it.increment(ec)) {
     if (IsWalkableFolder(*it)) {
+      if (!Enters(it->path())) continue;
       ++state_.TotalFolders;
       observer_.Counted(state_.TotalFiles, state_.TotalFolders);
       CountingWalk(it->path());
-    } else if (IsFileEntry(*it)) {
+    } else if (IsFileEntry(*it) && Takes(it->path())) {
       pump_.PumpMessages();
       ++state_.TotalFiles;
       observer_.Counted(state_.TotalFiles, state_.TotalFolders);
@@ -165,8 +174,8 @@ void ScanRun::ScanningWalk(const fs::path& folder, std::uint32_t& counter) {
       return;
     }
     if (IsWalkableFolder(*it)) {
-      ScanningWalk(it->path(), counter);
-    } else if (IsFileEntry(*it)) {
+      if (Enters(it->path())) ScanningWalk(it->path(), counter);
+    } else if (IsFileEntry(*it) && Takes(it->path())) {
       VisitFile(folder, it->path(), counter);
     }
     if (ec) break;

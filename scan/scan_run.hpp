@@ -115,11 +115,23 @@ class CandidateSink {
 // False when the file was not handed over.
 bool HandOverCandidate(const std::filesystem::path& path, CandidateSink& sink, ScanObserver& observer);
 
+// Which entries the walks visit (the console's exclusions and its one file
+// system rule); without one, every entry is visited.
+class WalkFilter {
+ public:
+  virtual ~WalkFilter() = default;
+  // A folder below the target: false prunes it, unlisted and uncounted.
+  virtual bool EntersFolder(const std::filesystem::path& folder) const = 0;
+  // A file: false passes over it, uncounted and unscanned.
+  virtual bool TakesFile(const std::filesystem::path& file) const = 0;
+};
+
 struct ScanOptions {
   bool FixReg = false;            // repair the registry before the walk
   bool Sound = true;              // play the finished sound
   bool ShutdownWhenDone = false;  // the "Shutdown PC when scanning is complete" box
   bool IsWindowsXP = false;       // no taskbar-button progress on XP
+  const WalkFilter* Filter = nullptr;  // every entry when null
 };
 
 class ScanRun {
@@ -150,6 +162,8 @@ class ScanRun {
 
  private:
   void BeginState();
+  bool Enters(const std::filesystem::path& folder) const;
+  bool Takes(const std::filesystem::path& file) const;
   void CountingWalk(const std::filesystem::path& folder);
   void ScanningWalk(const std::filesystem::path& folder, std::uint32_t& counter);
   void VisitFile(const std::filesystem::path& folder, const std::filesystem::path& path,

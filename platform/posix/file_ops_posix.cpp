@@ -153,6 +153,12 @@ FileOps& NativeFileOps() {
   return ops;
 }
 
+std::optional<std::uint64_t> VolumeOf(const std::filesystem::path& path) {
+  struct stat st {};
+  if (!StatOf(path, st)) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_dev);
+}
+
 std::filesystem::path LongPathForm(const std::filesystem::path& path) { return path; }
 
 }  // namespace kestro::platform

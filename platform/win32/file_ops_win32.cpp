@@ -146,6 +146,18 @@ FileOps& NativeFileOps() {
   return ops;
 }
 
+std::optional<std::uint64_t> VolumeOf(const std::filesystem::path& path) {
+  // Backup semantics open folders too; no access is asked for, only the facts.
+  HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const BOOL ok = GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  if (!ok) return std::nullopt;
+  return info.dwVolumeSerialNumber;
+}
+
 std::filesystem::path LongPathForm(const std::filesystem::path& path) {
   const std::wstring shortForm = path.wstring();
   if (shortForm.find(L'~') == std::wstring::npos) return path;

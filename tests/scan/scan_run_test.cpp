@@ -207,6 +207,38 @@ TEST_F(ScanRunTest, FolderLinksAreNotFollowed) {
   EXPECT_EQ(sink.files, std::vector<std::string>{"a.exe"});
 }
 
+// Prunes folders named "skip" and passes over files named "*.tmp.exe"; records
+// every question it is asked.
+struct RecordingFilter : WalkFilter {
+  mutable std::vector<std::string> asked;
+  bool EntersFolder(const fs::path& f) const override {
+    asked.push_back(f.filename().string() + "/");
+    return f.filename() != "skip";
+  }
+  bool TakesFile(const fs::path& f) const override {
+    asked.push_back(f.filename().string());
+    return f.filename().string().find(".tmp.") == std::string::npos;
+  }
+};
+
+TEST_F(ScanRunTest, AFilterPrunesFoldersUnlistedAndPassesOverFiles) {
+  Touch("a.exe");
+  Touch("b.tmp.exe");
+  Touch("skip/c.exe");
+  Touch("skip/inner/d.exe");
+  Touch("keep/e.exe");
+  RecordingFilter filter;
+  Scan({.Filter = &filter});
+  std::sort(sink.files.begin(), sink.files.end());
+  EXPECT_EQ(sink.files, (std::vector<std::string>{"a.exe", "e.exe"}));
+  EXPECT_EQ(observer.totalFiles, 2u);    // passed-over files are not counted
+  EXPECT_EQ(observer.totalFolders, 1u);  // nor pruned folders
+  for (const auto& question : filter.asked) {
+    EXPECT_NE(question, "inner/") << "a pruned folder was listed";
+    EXPECT_NE(question, "c.exe") << "a pruned folder was listed";
+  }
+}
+
 TEST_F(ScanRunTest, CommandRefusesTargetsThatAreNotDriveFolders) {
   auto run = MakeRun();
   for (const char* target : {"C:", "My Computer", "", "C:/data", "\\\\server\\share"}) {

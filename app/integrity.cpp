@@ -1,6 +1,6 @@
 #include "app/integrity.hpp"
 
-#include "checks/crc32.hpp"
+#include "io/crc32.hpp"
 
 namespace kestro::app {
 

@@ -49,7 +49,8 @@ bool ConnectsBefore(const addrinfo& address, ULONGLONG deadline) {
   SOCKET s = socket(address.ai_family, address.ai_socktype, address.ai_protocol);
   if (s == INVALID_SOCKET) return false;
   u_long nonBlocking = 1;
-  ioctlsocket(s, FIONBIO, &nonBlocking);
+  constexpr long kNonBlockingIo = static_cast<long>(0x8004667EUL);  // FIONBIO, whose macro overflows a long
+  ioctlsocket(s, kNonBlockingIo, &nonBlocking);
   bool connected = false;
   if (connect(s, address.ai_addr, static_cast<int>(address.ai_addrlen)) == 0) {
     connected = true;

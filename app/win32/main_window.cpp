@@ -11,10 +11,7 @@
 #include "app/win32/ui_theme.hpp"
 #include "sigdb/database_loader.hpp"
 
-#if __has_include("systools/win32/tools_panels.hpp")
 #include "systools/win32/tools_panels.hpp"
-#define KESTRO_HAVE_SYSTOOLS 1
-#endif
 
 #ifndef KESTRO_UPDATE_SERVER
 #define KESTRO_UPDATE_SERVER "http://update.kestro-antivirus.example/"
@@ -360,9 +357,7 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     case WM_TIMER:
       if (wParam == kHousekeepingTimer) {
-#ifdef KESTRO_HAVE_SYSTOOLS
         systools::HousekeepingTick();
-#endif
         status_.RefreshProtection();
       }
       return 0;

@@ -155,7 +155,6 @@ ScanController::ScanController(ScanEngine engine, ScanBoard& board, UiCallQueue&
 
 ScanController::~ScanController() {
   Stop();
-  ui_.Cancel();
   Wait();
 }
 

@@ -73,7 +73,8 @@ using FinishPresenter = std::function<void(const std::string& text, scan::Messag
 class ScanController {
  public:
   ScanController(ScanEngine engine, ScanBoard& board, UiCallQueue& ui, FinishPresenter presenter);
-  // Stops a run, cancels the window calls it may wait for and joins the worker.
+  // Stops a run and joins its worker. A worker may be waiting for a window call:
+  // the owner cancels the UiCallQueue first when it destroys a busy controller.
   ~ScanController();
   ScanController(const ScanController&) = delete;
   ScanController& operator=(const ScanController&) = delete;

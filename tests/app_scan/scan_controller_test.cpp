@@ -70,6 +70,10 @@ class ScanControllerTest : public ::testing::Test {
           ++wakes_;
           woken_.notify_all();
         }) {}
+  ~ScanControllerTest() override {
+    ui_.Cancel();  // a run still waiting for the window must not hold the test
+    controller_.reset();
+  }
 
   // `count` test files (detected) and as many clean ones, spread over folders.
   void MakeTree(int count) {

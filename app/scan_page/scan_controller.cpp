@@ -3,8 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "checks/cls_heuristic.hpp"
-#include "checks/extension_list.hpp"
+#include "icon/cls_heuristic.hpp"
 #include "platform/ansi_text.hpp"
 #include "remedy/delete_routine.hpp"
 #include "scan/archive_scanner.hpp"

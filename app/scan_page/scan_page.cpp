@@ -11,7 +11,6 @@
 #include <memory>
 
 #include "app/scan_page/detection_actions.hpp"
-#include "app/scan_page/hand_over.hpp"
 #include "app/scan_page/page_texts.hpp"
 #include "app/scan_page/scan_controller.hpp"
 #include "app/scan_page/win32/detection_list_view.hpp"
@@ -34,7 +33,6 @@ namespace {
 constexpr UINT_PTR kDisplayTimer = 1;
 constexpr UINT kDisplayIntervalMs = 33;  // about 30 refreshes a second
 constexpr UINT kWakeMessage = WM_APP + 1;
-constexpr UINT kHandOverMessage = WM_APP + 2;
 constexpr int kTabDirectoryIndex = 0;
 constexpr int kTabReportIndex = 1;
 
@@ -59,7 +57,6 @@ class ScanPage final : public WindowBase {
   void ContextMenuScan(const std::wstring& target);
   bool Busy() const { return controller_ && controller_->Busy(); }
   void Stop();
-  bool ReceiveHandOver(const COPYDATASTRUCT& data);
 
  protected:
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -125,7 +122,6 @@ class ScanPage final : public WindowBase {
   HWND shutdown_ = nullptr, pause_ = nullptr, stop_ = nullptr, log_ = nullptr, status_ = nullptr;
   std::vector<HWND> directoryControls_, reportControls_;
   COLORREF statusColour_ = RGB(0, 0, 0);
-  std::wstring pendingHandOver_;  // a folder handed over by a second instance
   int percentShown_ = -1;
 };
 
@@ -147,13 +143,6 @@ LRESULT ScanPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case kWakeMessage:
       ui_.RunPending();
-      return 0;
-    case kHandOverMessage:
-      if (!pendingHandOver_.empty()) {
-        const std::wstring folder = std::move(pendingHandOver_);
-        pendingHandOver_.clear();
-        ContextMenuScan(folder);
-      }
       return 0;
     case WM_CTLCOLORSTATIC: {
       HDC dc = reinterpret_cast<HDC>(wParam);
@@ -393,18 +382,7 @@ void ScanPage::ContextMenuScan(const std::wstring& target) {
   StartRun(StartKind::ContextMenu, folder);
 }
 
-bool ScanPage::ReceiveHandOver(const COPYDATASTRUCT& data) {
-  const auto path = ReadHandOver(data.dwData, data.lpData, data.cbData);
-  if (!path) return false;
-  // The scan starts after the sender has its answer, so that the second
-  // instance ends at once.
-  pendingHandOver_.assign(path->begin(), path->end());
-  PostMessageW(Handle(), kHandOverMessage, 0, 0);
-  return true;
-}
-
 void ScanPage::BringForward() {
-  Notify(ScanPageNotice::ShowScanPage, 0);
   ShowTab(kTabReportIndex);
   EnableWindow(pause_, TRUE);
   EnableWindow(scanNow_, FALSE);
@@ -432,7 +410,6 @@ void ScanPage::StartRun(StartKind kind, const std::wstring& target) {
   detectedSound_ = std::make_unique<DetectedSound>(ctx_.ProgramFolder);
   effects_ = std::make_unique<PageRunEffects>(ctx_.ProgramFolder, power_, nullptr);
 
-  Notify(ScanPageNotice::ShowScanPage, 0);
   ShowTab(kTabReportIndex);
   list_.Clear();
   for (HWND label : {amount_, files_, detected_}) SetWindowTextW(label, L"0");
@@ -643,25 +620,6 @@ bool ScanIsRunning(HWND scanPage) {
 
 void StopScan(HWND scanPage) {
   if (auto* page = scan_page::WindowBase::FromHandle<scan_page::ScanPage>(scanPage)) page->Stop();
-}
-
-bool SendScanHandOver(HWND runningMainWindow, const std::wstring& folder) {
-  if (runningMainWindow == nullptr) return false;
-  const std::u16string payload = scan_page::HandOverPayload(std::u16string(folder.begin(), folder.end()));
-  COPYDATASTRUCT data{};
-  data.dwData = scan_page::kHandOverId;
-  data.cbData = static_cast<DWORD>(payload.size() * sizeof(char16_t));
-  data.lpData = const_cast<char16_t*>(payload.data());
-  DWORD_PTR answer = 0;
-  const LRESULT sent = SendMessageTimeoutW(runningMainWindow, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data),
-                                           SMTO_ABORTIFHUNG, 10000, &answer);
-  return sent != 0 && answer != 0;
-}
-
-bool ReceiveScanHandOver(HWND scanPage, LPARAM copyData) {
-  auto* page = scan_page::WindowBase::FromHandle<scan_page::ScanPage>(scanPage);
-  const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(copyData);
-  return page != nullptr && data != nullptr && page->ReceiveHandOver(*data);
 }
 
 }  // namespace kestro::app

@@ -31,22 +31,11 @@ enum class ScanPageNotice : WPARAM {
   // A scan run began (lParam 1) or ended (lParam 0): the options frame is
   // disabled while a run is active.
   ScanRunning = 2,
-  // The scan page wants to be the current page (a scan started or was asked for).
-  ShowScanPage = 3,
 };
 
 struct StatusLineNotice {
   const wchar_t* text;
   COLORREF colour;
 };
-
-// The hand-over of a folder from a second instance (Explorer's menu while the
-// program runs). The second instance calls SendScanHandOver with the running
-// instance's main window and ends without a message when it answers true; the
-// main window passes every WM_COPYDATA to ReceiveScanHandOver, which starts the
-// scan when idle or brings the scan page forward when busy, and answers whether
-// the data was a hand-over (the window procedure's result).
-bool SendScanHandOver(HWND runningMainWindow, const std::wstring& folder);
-bool ReceiveScanHandOver(HWND scanPage, LPARAM copyData);
 
 }  // namespace kestro::app

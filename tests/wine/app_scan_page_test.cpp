@@ -407,40 +407,32 @@ TEST_F(ScanPageTest, CleanQuarantineSelectionAndExploreFromTheMenu) {
   EXPECT_NE(log.find("* Quarantine" + std::string(13, ' ') + files[2].string()), std::string::npos);
 }
 
-TEST_F(ScanPageTest, AHandOverStartsAScanWhenIdleAndBringsThePageForwardWhenBusy) {
+TEST_F(ScanPageTest, AFolderFromTheShellScansWhenIdleAndOnlyShowsTheReportWhenBusy) {
   MakeTree(2, 200);
   const std::wstring target = (dir_ / "tree").wstring();
-  std::u16string payload(target.begin(), target.end());
-  payload.push_back(u'\0');
-  COPYDATASTRUCT data{0x4B53434E, static_cast<DWORD>(payload.size() * 2), payload.data()};
 
-  // Idle: the hand-over starts a scan of that folder.
-  ASSERT_TRUE(ReceiveScanHandOver(page_, reinterpret_cast<LPARAM>(&data)));
+  // Idle: the folder is scanned; the target gets its trailing backslash.
+  ScanContextMenu(page_, target);
   ASSERT_TRUE(WaitForMessage());
   ASSERT_TRUE(WaitForIdle());
   EXPECT_EQ(Text(Control(kTargetBox)), target + L"\\");
   EXPECT_EQ(RowCount(), 2);
+  EXPECT_EQ(SendMessageW(Control(kTabs), TCM_GETCURSEL, 0, 0), 1) << "the report tab is shown";
 
-  // Busy (held by Pause): the hand-over only brings the scan page forward.
+  // Busy (held by Pause): a second folder starts nothing.
   dialogs_.shown.clear();
   ScanFromBox(TreeTarget());
   Click(kPause);
-  host_.notices.clear();
-  ASSERT_TRUE(ReceiveScanHandOver(page_, reinterpret_cast<LPARAM>(&data)));
-  Pump();
-  bool broughtForward = false;
-  for (const auto& [notice, text] : host_.notices) {
-    if (notice == static_cast<WPARAM>(ScanPageNotice::ShowScanPage)) broughtForward = true;
-  }
-  EXPECT_TRUE(broughtForward);
+  SendMessageW(Control(kTabs), TCM_SETCURSEL, 0, 0);
+  ScanContextMenu(page_, L"C:\\windows");
+  EXPECT_EQ(SendMessageW(Control(kTabs), TCM_GETCURSEL, 0, 0), 1);
+  EXPECT_TRUE(IsWindowVisible(Control(kDetectionList)));
   Click(kPause);
   ASSERT_TRUE(WaitForMessage());
   ASSERT_TRUE(WaitForIdle());
   Pump();
   EXPECT_EQ(dialogs_.shown.size(), 1u) << "the busy hand-over started no second run";
-
-  COPYDATASTRUCT other{0x12345678, static_cast<DWORD>(payload.size() * 2), payload.data()};
-  EXPECT_FALSE(ReceiveScanHandOver(page_, reinterpret_cast<LPARAM>(&other)));
+  EXPECT_EQ(Text(Control(kTargetBox)), TreeTarget());
 }
 
 TEST_F(ScanPageTest, SelectingATreeNodeWritesItsFolderAndTheRootWritesMyComputer) {

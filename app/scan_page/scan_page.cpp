@@ -20,6 +20,7 @@
 #include "app/scan_page/win32/taskbar_progress.hpp"
 #include "app/scan_page/win32/wide_text.hpp"
 #include "app/scan_page/win32/window_base.hpp"
+#include "app/win32/ui_theme.hpp"
 #include "platform/ansi_text.hpp"
 #include "platform/file_ops.hpp"
 #include "platform/processes.hpp"
@@ -52,7 +53,9 @@ class ScanPage final : public WindowBase {
           if (target != nullptr) PostMessageW(target, kWakeMessage, 0, 0);
         }) {}
 
-  HWND Make(HWND parent) { return Create(L"KestroScanPage", parent, WS_CHILD | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT); }
+  HWND Make(HWND parent) {
+    return Create(L"KestroScanPage", parent, WS_CHILD | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, PageBrush());
+  }
 
   void ContextMenuScan(const std::wstring& target);
   bool Busy() const { return controller_ && controller_->Busy(); }
@@ -87,6 +90,7 @@ class ScanPage final : public WindowBase {
   const log::ScanLog* Log() const { return ctx_.ScanLog ? &*ctx_.ScanLog : nullptr; }
   HWND Owner() const { return ctx_.MainWindow != nullptr ? ctx_.MainWindow : GetAncestor(Handle(), GA_ROOT); }
   void Notify(ScanPageNotice notice, LPARAM lParam);
+  LRESULT ControlColour(HDC dc, HWND control) const;
 
   AppContext& ctx_;
   PageDialogs& dialogs_;
@@ -144,15 +148,9 @@ LRESULT ScanPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kWakeMessage:
       ui_.RunPending();
       return 0;
-    case WM_CTLCOLORSTATIC: {
-      HDC dc = reinterpret_cast<HDC>(wParam);
-      const HWND control = reinterpret_cast<HWND>(lParam);
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      if (control == status_) SetTextColor(dc, statusColour_);
-      if (control == detected_ && list_.Rows().Size() > 0) SetTextColor(dc, RGB(217, 0, 0));
-      if (control == heading_) SetTextColor(dc, RGB(0, 51, 153));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
-    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+      return ControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_DESTROY:
       KillTimer(Handle(), kDisplayTimer);
       wakeTarget_ = nullptr;
@@ -179,7 +177,7 @@ void ScanPage::OnCreate() {
   }
 
   heading_ = MakeControl(page, L"STATIC", L"Choose a drive or folder to scan", SS_LEFT, 0);
-  SendMessageW(heading_, WM_SETFONT, reinterpret_cast<WPARAM>(PageBoldFont()), FALSE);
+  SendMessageW(heading_, WM_SETFONT, reinterpret_cast<WPARAM>(PageHeadingFont()), FALSE);
   hint_ = MakeControl(page, L"STATIC",
                       L"Pick it in the tree below or type its full path, then press \"Scan Now !\".", SS_LEFT, 0);
   targetCaption_ = MakeControl(page, L"STATIC", Wide(kTargetLabel), SS_LEFT, 0);
@@ -288,6 +286,23 @@ void ScanPage::ShowTab(int tab) {
   TabCtrl_SetCurSel(tabs_, tab);
   for (HWND control : directoryControls_) ShowWindow(control, tab == kTabDirectoryIndex ? SW_SHOW : SW_HIDE);
   for (HWND control : reportControls_) ShowWindow(control, tab == kTabReportIndex ? SW_SHOW : SW_HIDE);
+}
+
+LRESULT ScanPage::ControlColour(HDC dc, HWND control) const {
+  SetBkColor(dc, ui::kPageBackground);
+  COLORREF text = ui::kText;
+  if (control == status_) {
+    text = statusColour_;
+  } else if (control == heading_) {
+    text = ui::kAccentDark;
+  } else if (control == detected_) {
+    text = list_.Rows().Size() > 0 ? RGB(217, 0, 0) : ui::kText;
+  } else if (control == hint_ || control == targetCaption_ || control == amountCaption_ || control == filesCaption_ ||
+             control == detectedCaption_ || control == archiveCaption_ || control == pathCaption_) {
+    text = ui::kTextMuted;
+  }
+  SetTextColor(dc, text);
+  return reinterpret_cast<LRESULT>(PageBrush());
 }
 
 void ScanPage::Notify(ScanPageNotice notice, LPARAM lParam) {

@@ -13,6 +13,7 @@
 #include "app/scan_page/win32/scan_glue.hpp"
 #include "app/scan_page/win32/wide_text.hpp"
 #include "app/scan_page/win32/window_base.hpp"
+#include "app/win32/ui_theme.hpp"
 #include "platform/file_ops.hpp"
 #include "platform/processes.hpp"
 
@@ -90,7 +91,7 @@ class QuarantinePanel final : public WindowBase {
   QuarantinePanel(AppContext& ctx, PageServices services)
       : ctx_(ctx), dialogs_(services.dialogs != nullptr ? *services.dialogs : SystemDialogs()) {}
   HWND Make(HWND parent) {
-    return Create(L"KestroQuarantinePanel", parent, WS_CHILD | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT);
+    return Create(L"KestroQuarantinePanel", parent, WS_CHILD | WS_CLIPCHILDREN, WS_EX_CONTROLPARENT, PageBrush());
   }
   void Refresh();
 
@@ -135,11 +136,14 @@ LRESULT QuarantinePanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         default: break;
       }
       return 0;
-    case WM_CTLCOLORSTATIC: {
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN: {
       HDC dc = reinterpret_cast<HDC>(wParam);
-      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-      if (reinterpret_cast<HWND>(lParam) == heading_) SetTextColor(dc, RGB(0, 51, 153));
-      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      const HWND control = reinterpret_cast<HWND>(lParam);
+      SetBkColor(dc, ui::kPageBackground);
+      SetTextColor(dc, control == heading_ ? ui::kAccentDark : ui::kTextMuted);
+      if (control == count_) SetTextColor(dc, ui::kText);
+      return reinterpret_cast<LRESULT>(PageBrush());
     }
     default:
       return Default(message, wParam, lParam);
@@ -149,7 +153,7 @@ LRESULT QuarantinePanel::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void QuarantinePanel::OnCreate() {
   const HWND panel = Handle();
   heading_ = MakeControl(panel, L"STATIC", L"Quarantine List", SS_LEFT, 0);
-  SendMessageW(heading_, WM_SETFONT, reinterpret_cast<WPARAM>(PageBoldFont()), FALSE);
+  SendMessageW(heading_, WM_SETFONT, reinterpret_cast<WPARAM>(PageHeadingFont()), FALSE);
   hint_ = MakeControl(panel, L"STATIC",
                       L"Quarantined files are compressed and cannot run. Restore a file to a folder of your "
                       L"choice, or delete it for good.",

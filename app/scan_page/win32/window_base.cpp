@@ -2,6 +2,8 @@
 
 #include <exception>
 
+#include "app/win32/ui_theme.hpp"
+
 namespace kestro::app::scan_page {
 
 namespace {
@@ -10,7 +12,7 @@ constexpr wchar_t kObjectProperty[] = L"KestroScanPageObject";
 
 }  // namespace
 
-HWND WindowBase::Create(const wchar_t* className, HWND parent, DWORD style, DWORD exStyle) {
+HWND WindowBase::Create(const wchar_t* className, HWND parent, DWORD style, DWORD exStyle, HBRUSH background) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
@@ -20,7 +22,7 @@ HWND WindowBase::Create(const wchar_t* className, HWND parent, DWORD style, DWOR
     wc.lpfnWndProc = &WindowBase::Procedure;
     wc.hInstance = instance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.hbrBackground = background != nullptr ? background : GetSysColorBrush(COLOR_BTNFACE);
     wc.lpszClassName = className;
     RegisterClassExW(&wc);
   }
@@ -60,26 +62,52 @@ LRESULT CALLBACK WindowBase::Procedure(HWND hwnd, UINT message, WPARAM wParam, L
   return result;
 }
 
-HFONT PageFont() {
-  static HFONT font = [] {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof metrics;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
-      return CreateFontIndirectW(&metrics.lfMessageFont);
-    }
-    return static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+namespace {
+
+int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+// The program's face: "Segoe UI" where the system has it, otherwise "Tahoma".
+HFONT MakeFont(int points, int weight) {
+  static const wchar_t* face = [] {
+    bool found = false;
+    HDC dc = GetDC(nullptr);
+    LOGFONTW query{};
+    query.lfCharSet = DEFAULT_CHARSET;
+    wcscpy_s(query.lfFaceName, L"Segoe UI");
+    EnumFontFamiliesExW(dc, &query, FontFound, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, dc);
+    return found ? L"Segoe UI" : L"Tahoma";
   }();
+  HDC dc = GetDC(nullptr);
+  const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, dc);
+  return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, face);
+}
+
+}  // namespace
+
+HFONT PageFont() {
+  static HFONT font = MakeFont(9, FW_NORMAL);
   return font;
 }
 
 HFONT PageBoldFont() {
-  static HFONT font = [] {
-    LOGFONTW logFont{};
-    GetObjectW(PageFont(), sizeof logFont, &logFont);
-    logFont.lfWeight = FW_BOLD;
-    return CreateFontIndirectW(&logFont);
-  }();
+  static HFONT font = MakeFont(9, FW_BOLD);
   return font;
+}
+
+HFONT PageHeadingFont() {
+  static HFONT font = MakeFont(12, FW_BOLD);
+  return font;
+}
+
+HBRUSH PageBrush() {
+  static HBRUSH brush = CreateSolidBrush(ui::kPageBackground);
+  return brush;
 }
 
 DialogUnits PageDialogUnits() {

@@ -23,8 +23,9 @@ class WindowBase {
 
  protected:
   // Creates the window of class `className` (registered on first use) as a child
-  // of `parent`. The object owns itself: it is deleted after WM_NCDESTROY.
-  HWND Create(const wchar_t* className, HWND parent, DWORD style, DWORD exStyle = 0);
+  // of `parent`, painted with `background` (the button face when null). The
+  // object owns itself: it is deleted after WM_NCDESTROY.
+  HWND Create(const wchar_t* className, HWND parent, DWORD style, DWORD exStyle = 0, HBRUSH background = nullptr);
   virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -36,10 +37,12 @@ class WindowBase {
   HWND hwnd_ = nullptr;
 };
 
-// The font of the page's controls (the system's message font), made once.
+// The fonts of the page's controls, as the rest of the program uses them (made once).
 HFONT PageFont();
-// The same font in bold.
 HFONT PageBoldFont();
+HFONT PageHeadingFont();
+// The page background (white, as the program's other pages).
+HBRUSH PageBrush();
 
 // Dialog units of the page font to pixels.
 struct DialogUnits {

@@ -65,7 +65,9 @@ void AboutPage::Refresh() { InvalidateRect(hwnd(), nullptr, FALSE); }
 void AboutPage::Layout() {
   RECT client;
   GetClientRect(hwnd(), &client);
-  MoveWindow(list_, ui::kPagePadding, kListTop, client.right - 2 * ui::kPagePadding, client.bottom - kListTop - 16, TRUE);
+  // One pixel inside the frame the page draws around it.
+  MoveWindow(list_, ui::kPagePadding + 1, kListTop + 1, client.right - 2 * ui::kPagePadding - 2,
+             client.bottom - kListTop - 18, TRUE);
   RECT list;
   GetClientRect(list_, &list);
   SendMessageW(list_, LVM_SETCOLUMNWIDTH, 1, list.right - 70);
@@ -95,6 +97,7 @@ void AboutPage::Paint(HDC dc, const RECT& client) {
     ui::FillSolid(dc, {24, top + kInfoRow - 1, client.right - 24, top + kInfoRow}, ui::kRule);
     top += kInfoRow;
   }
+  ui::FrameRect1(dc, {ui::kPagePadding, kListTop, client.right - ui::kPagePadding, client.bottom - 16}, ui::kRule);
   ui::DrawTextIn(dc, L"Virus definitions (" + Thousands(names_.size()) + L")",
                  {24, kListTop - 28, client.right - 24, kListTop - 6}, ui::Font::Subheading, ui::kText);
 }

@@ -22,7 +22,7 @@ constexpr OptionText kTexts[kOptionCount] = {
     {L"Check running programs", L"Look at the programs in memory while KESTRO starts."},
     {L"Repair the registry", L"Undo the registry changes of common worms before each scan."},
     {L"Delete threats at once", L"Delete every detected file as soon as it is found."},
-    {L"Sound alerts", L"Play a sound on a detection and at the end of a scan (after a restart)."},
+    {L"Sound alerts", L"Play a sound on a detection and when a scan ends (from the next start)."},
     {L"Scan RAR archives", L"Look inside RAR archives of up to 5 MB."},
     {L"Keep window on top", L"Show KESTRO Antivirus above other windows."},
     {L"Keep open", L"Stored for the next version; it changes nothing yet."},

@@ -36,6 +36,7 @@ class StatusPage : public Window {
   void Paint(HDC dc, const RECT& client);
   void DrawButton(const DRAWITEMSTRUCT& item);
   RECT FrameRect() const;
+  RECT SettingRect(int index) const;  // the four tiles under "Protection settings"
 
   AppContext& ctx_;
   std::function<void(Page)> navigate_;
@@ -86,11 +87,15 @@ class ToolsPage : public Window {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  int SelectedTab() const;  // numbered from 1
-  void Layout();
+  RECT TabRect(int tab) const;  // tabs numbered from 1
+  int TabAt(POINT point) const;
+  void SelectTab(int tab);
+  void Paint(HDC dc, const RECT& client);
 
   AppContext& ctx_;
-  HWND tabs_ = nullptr;
+  int selectedTab_ = 1;
+  int hoverTab_ = 0;
+  bool tracking_ = false;
   HWND panels_[4] = {};
   HWND launcher_ = nullptr;
 };

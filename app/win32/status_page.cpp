@@ -22,6 +22,14 @@ constexpr int kBannerHeight = 133;  // the collapsed frame
 constexpr int kDetailRowHeight = 26;
 constexpr int kCardHeight = 72;
 
+// The options summarised under "Protection settings".
+const std::pair<Option, const wchar_t*> kSummaryOptions[4] = {
+    {Option::Process, L"Check running programs"},
+    {Option::FixReg, L"Repair the registry"},
+    {Option::Archive, L"Scan RAR archives"},
+    {Option::CleanAll, L"Delete threats at once"},
+};
+
 constexpr const wchar_t* kProtectedText = L"You are protected.";
 constexpr const wchar_t* kNotProtectedText = L"You are not protected.";
 
@@ -152,6 +160,35 @@ void StatusPage::Paint(HDC dc, const RECT& client) {
 
   ui::DrawTextIn(dc, L"Quick actions", {frame.left, frame.bottom + 16, frame.right, frame.bottom + 40},
                  ui::Font::Subheading, ui::kText);
+
+  // The options that decide what a scan does, at a glance (a click opens the options page).
+  const int settingsTop = frame.bottom + 48 + kCardHeight + 20;
+  ui::DrawTextIn(dc, L"Protection settings", {frame.left, settingsTop, frame.right, settingsTop + 24},
+                 ui::Font::Subheading, ui::kText);
+  for (int i = 0; i < 4; ++i) {
+    const RECT tile = SettingRect(i);
+    const auto& [option, label] = kSummaryOptions[i];
+    const bool on = ctx_.OptionOn(option);
+    ui::FillSolid(dc, tile, ui::kCardBackground);
+    ui::FrameRect1(dc, tile, ui::kRule);
+    const int cy = (tile.top + tile.bottom) / 2;
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    HGDIOBJ oldBrush = SelectObject(dc, ui::SolidBrush(on ? ui::kProtected : ui::Rgb(188, 204, 220)));
+    Ellipse(dc, tile.left + 14, cy - 5, tile.left + 25, cy + 6);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+    ui::DrawTextIn(dc, label, {tile.left + 34, tile.top, tile.right - 60, tile.bottom}, ui::Font::Body, ui::kText);
+    ui::DrawTextIn(dc, on ? L"On" : L"Off", {tile.right - 60, tile.top, tile.right - 14, tile.bottom}, ui::Font::BodyBold,
+                   on ? ui::kProtected : ui::kTextMuted, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+  }
+}
+
+RECT StatusPage::SettingRect(int index) const {
+  const RECT frame = FrameRect();
+  const int top = frame.bottom + 48 + kCardHeight + 20 + 30 + (index / 2) * 46;
+  const int width = (frame.right - frame.left - 16) / 2;
+  const int left = frame.left + (index % 2) * (width + 16);
+  return {left, top, left + width, top + 38};
 }
 
 void StatusPage::DrawButton(const DRAWITEMSTRUCT& item) {
@@ -187,7 +224,7 @@ void StatusPage::DrawButton(const DRAWITEMSTRUCT& item) {
   const int textLeft = r.left + 16 + tile + 14;
   ui::DrawTextIn(dc, scan ? L"Scan your computer" : L"Update virus definitions",
                  {textLeft, r.top + 16, r.right - 12, r.top + 36}, ui::Font::BodyBold, ui::kText);
-  ui::DrawTextIn(dc, scan ? L"Check folders and drives for malware." : L"Get the latest signature databases.",
+  ui::DrawTextIn(dc, scan ? L"Check a folder or a whole drive." : L"Get the newest databases.",
                  {textLeft, r.top + 36, r.right - 12, r.top + 56}, ui::Font::Small, ui::kTextMuted,
                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
 }
@@ -205,6 +242,27 @@ LRESULT StatusPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DRAWITEM:
       DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
       return TRUE;
+    case WM_SETCURSOR: {
+      POINT point;
+      GetCursorPos(&point);
+      ScreenToClient(hwnd(), &point);
+      for (int i = 0; i < 4 && LOWORD(lParam) == HTCLIENT; ++i) {
+        const RECT tile = SettingRect(i);
+        if (PtInRect(&tile, point)) {
+          SetCursor(LoadCursorW(nullptr, IDC_HAND));
+          return TRUE;
+        }
+      }
+      break;
+    }
+    case WM_LBUTTONUP: {
+      const POINT point{XOf(lParam), YOf(lParam)};
+      for (int i = 0; i < 4; ++i) {
+        const RECT tile = SettingRect(i);
+        if (PtInRect(&tile, point) && navigate_) navigate_(Page::Options);
+      }
+      return 0;
+    }
     case WM_COMMAND:
       if (HIWORD(wParam) != BN_CLICKED) break;
       if (LOWORD(wParam) == kToggleId && frame_.Click()) SetTimer(hwnd(), kAnimationTimer, kAnimationInterval, nullptr);

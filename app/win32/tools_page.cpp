@@ -1,7 +1,8 @@
-// Page 3: the tools tab strip over the system tools' panels and the quarantine
-// panel, with the launcher row below.
+// Page 3: the tools tab strip ("Process Manager", "Services", "Peformance Info",
+// "Quarantine List") over the system tools' panels and the quarantine panel,
+// with the launcher row below. The strip is drawn here: flat tabs, the selected
+// one underlined in the accent colour.
 #include <windows.h>
-#include <commctrl.h>
 
 #include "app/navigation.hpp"
 #include "app/scan_page/scan_page.hpp"
@@ -16,9 +17,13 @@
 namespace kestro::app {
 namespace {
 
-constexpr int kTabsId = 100;
+constexpr int kTabCount = 4;
+constexpr int kStripTop = 12;
+constexpr int kStripHeight = 36;
+constexpr int kTabGap = 4;
 constexpr int kLauncherHeight = 44;
-constexpr const wchar_t* kTabCaptions[4] = {L"Process Manager", L"Services", L"Peformance Info", L"Quarantine List"};
+constexpr const wchar_t* kTabCaptions[kTabCount] = {L"Process Manager", L"Services", L"Peformance Info",
+                                                    L"Quarantine List"};
 
 #ifndef KESTRO_HAVE_SYSTOOLS
 HWND EmptyPanel(HWND parent) {
@@ -26,22 +31,22 @@ HWND EmptyPanel(HWND parent) {
 }
 #endif
 
+int TextWidth(const wchar_t* text) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, ui::GetFont(ui::Font::BodyBold));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return static_cast<int>(size.cx);
+}
+
 }  // namespace
 
 ToolsPage::ToolsPage(AppContext& ctx) : ctx_(ctx) {}
 
 HWND ToolsPage::CreatePage(HWND parent) {
   Create(L"KestroToolsPage", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN, L"", 0, 0, 0, 0, parent);
-  HINSTANCE instance = GetModuleHandleW(nullptr);
-  tabs_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0, 0, 0,
-                          hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kTabsId)), instance, nullptr);
-  SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(ui::GetFont(ui::Font::Body)), FALSE);
-  for (int i = 0; i < 4; ++i) {
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(kTabCaptions[i]);
-    SendMessageW(tabs_, TCM_INSERTITEMW, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
-  }
 #ifdef KESTRO_HAVE_SYSTOOLS
   systools::ToolsPanelHost host{ctx_.MainWindow, ctx_.ProgramTitle, ctx_.ProgramFolder,
                                 [this](HWND owner) {
@@ -61,63 +66,107 @@ HWND ToolsPage::CreatePage(HWND parent) {
   return hwnd();
 }
 
-int ToolsPage::SelectedTab() const {
-  const auto index = SendMessageW(tabs_, TCM_GETCURSEL, 0, 0);
-  return index < 0 ? 1 : static_cast<int>(index) + 1;
+RECT ToolsPage::TabRect(int tab) const {
+  int left = ui::kPagePadding - 12;
+  for (int i = 1; i < tab; ++i) left += TextWidth(kTabCaptions[i - 1]) + 24 + kTabGap;
+  return {left, kStripTop, left + TextWidth(kTabCaptions[tab - 1]) + 24, kStripTop + kStripHeight};
 }
 
-void ToolsPage::Layout() {
-  RECT client;
-  GetClientRect(hwnd(), &client);
-  const int left = 16;
-  const int right = client.right - 16;
-  const int bottom = client.bottom - kLauncherHeight - 8;
-  MoveWindow(tabs_, left, 12, right - left, bottom - 12, TRUE);
-  if (launcher_ != nullptr) MoveWindow(launcher_, left, client.bottom - kLauncherHeight - 4, right - left, kLauncherHeight, TRUE);
+int ToolsPage::TabAt(POINT point) const {
+  for (int tab = 1; tab <= kTabCount; ++tab) {
+    const RECT r = TabRect(tab);
+    if (PtInRect(&r, point)) return tab;
+  }
+  return 0;
+}
+
+void ToolsPage::SelectTab(int tab) {
+  selectedTab_ = tab;
   ApplyTabLayout();
+  InvalidateRect(hwnd(), nullptr, FALSE);
 }
 
 void ToolsPage::ApplyTabLayout() {
-  RECT display;
-  GetWindowRect(tabs_, &display);
-  MapWindowPoints(nullptr, hwnd(), reinterpret_cast<POINT*>(&display), 2);
-  SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-  const int tab = SelectedTab();
+  RECT client;
+  GetClientRect(hwnd(), &client);
+  const int top = kStripTop + kStripHeight + 8;
+  const int left = ui::kPagePadding - 8;
+  const int right = client.right - ui::kPagePadding + 8;
+  const int bottom = client.bottom - kLauncherHeight - 8;
+  if (launcher_ != nullptr) MoveWindow(launcher_, left, bottom + 4, right - left, kLauncherHeight, TRUE);
   // The quarantine list sits a little further right than the other panels.
-  const int shift = ToolsTabPanelLeft(tab) - ToolsTabPanelLeft(1);
-  for (int i = 0; i < 4; ++i) {
+  const int shift = ToolsTabPanelLeft(selectedTab_) - ToolsTabPanelLeft(1);
+  for (int i = 0; i < kTabCount; ++i) {
     if (panels_[i] == nullptr) continue;
-    if (i + 1 == tab) {
-      SetWindowPos(panels_[i], HWND_TOP, display.left + shift, display.top, display.right - display.left - shift,
-                   display.bottom - display.top, SWP_SHOWWINDOW);
+    if (i + 1 == selectedTab_) {
+      const int width = right - left - shift;
+      const int height = bottom - top;
+      SetWindowPos(panels_[i], HWND_TOP, left + shift, top, width, height, SWP_SHOWWINDOW);
       // A resize lets the panel re-apply its own column widths.
-      SendMessageW(panels_[i], WM_SIZE, SIZE_RESTORED,
-                   MAKELPARAM(display.right - display.left - shift, display.bottom - display.top));
+      SendMessageW(panels_[i], WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
     } else {
       ShowWindow(panels_[i], SW_HIDE);
     }
   }
-  if (tab == kToolsTabQuarantine && panels_[3] != nullptr) RefreshQuarantineList(panels_[3]);
+  if (selectedTab_ == kToolsTabQuarantine && panels_[3] != nullptr) RefreshQuarantineList(panels_[3]);
+}
+
+void ToolsPage::Paint(HDC dc, const RECT& client) {
+  ui::FillSolid(dc, client, ui::kPageBackground);
+  ui::FillSolid(dc, {ui::kPagePadding - 8, kStripTop + kStripHeight - 1, client.right - ui::kPagePadding + 8,
+                     kStripTop + kStripHeight},
+                ui::kRule);
+  for (int tab = 1; tab <= kTabCount; ++tab) {
+    const RECT r = TabRect(tab);
+    const bool selected = tab == selectedTab_;
+    if (tab == hoverTab_ && !selected) ui::FillSolid(dc, {r.left, r.top, r.right, r.bottom - 1}, ui::kCardBackground);
+    ui::DrawTextIn(dc, kTabCaptions[tab - 1], r, ui::Font::BodyBold, selected ? ui::kAccent : ui::kTextMuted,
+                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (selected) ui::FillSolid(dc, {r.left + 6, r.bottom - 3, r.right - 6, r.bottom}, ui::kAccent);
+  }
 }
 
 LRESULT ToolsPage::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_SIZE:
-      Layout();
+      ApplyTabLayout();
       return 0;
-    case WM_ERASEBKGND: {
-      RECT client;
-      GetClientRect(hwnd(), &client);
-      ui::FillSolid(reinterpret_cast<HDC>(wParam), client, ui::kPageBackground);
+    case WM_ERASEBKGND:
       return 1;
+    case WM_PAINT:
+      ui::PaintBuffered(hwnd(), [this](HDC dc, const RECT& client) { Paint(dc, client); });
+      return 0;
+    case WM_MOUSEMOVE: {
+      if (!tracking_) {
+        TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, hwnd(), 0};
+        tracking_ = TrackMouseEvent(&track) != FALSE;
+      }
+      const int tab = TabAt({XOf(lParam), YOf(lParam)});
+      if (tab != hoverTab_) {
+        hoverTab_ = tab;
+        InvalidateRect(hwnd(), nullptr, FALSE);
+      }
+      return 0;
     }
-    case WM_NOTIFY: {
-      const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-      if (header->hwndFrom == tabs_ && header->code == TCN_SELCHANGE) {
-        ApplyTabLayout();
-        return 0;
+    case WM_MOUSELEAVE:
+      tracking_ = false;
+      hoverTab_ = 0;
+      InvalidateRect(hwnd(), nullptr, FALSE);
+      return 0;
+    case WM_SETCURSOR: {
+      POINT point;
+      GetCursorPos(&point);
+      ScreenToClient(hwnd(), &point);
+      if (LOWORD(lParam) == HTCLIENT && TabAt(point) != 0) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
       }
       break;
+    }
+    case WM_LBUTTONDOWN: {
+      const int tab = TabAt({XOf(lParam), YOf(lParam)});
+      if (tab != 0) SelectTab(tab);
+      return 0;
     }
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN:

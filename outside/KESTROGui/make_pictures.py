@@ -221,7 +221,8 @@ def main_background():
     # logo in the header
     draw_shield(c, 32, 11, 30, 34, ACCENT_LIGHT, ACCENT)
     # a faint shield watermark at the foot of the navigation column
-    draw_shield(c, NAV_W / 2, MAIN_H - 150, 96, 110, NAV_HOVER, NAV_BG, mark="check", mark_colour=NAV_BG)
+    draw_shield(c, NAV_W / 2, MAIN_H - 140, 84, 96, mix(NAV_BG, NAV_HOVER, 0.55), NAV_BG, mark="check",
+                mark_colour=mix(NAV_BG, NAV_HOVER, 0.25))
     return c
 
 

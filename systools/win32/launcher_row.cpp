@@ -17,13 +17,16 @@
 namespace kestro::systools {
 namespace {
 
-// The tool's own small icon, found on the search path; none when missing.
+// The tool's own small icon, found on the search path; the stock application
+// icon when the tool or its icon is missing.
 HICON ToolIcon(const wchar_t* program) {
   wchar_t found[MAX_PATH] = {};
-  if (SearchPathW(nullptr, program, nullptr, MAX_PATH, found, nullptr) == 0) return nullptr;
   HICON icon = nullptr;
-  if (ExtractIconExW(found, 0, nullptr, &icon, 1) != 1) return nullptr;
-  return icon;
+  if (SearchPathW(nullptr, program, nullptr, MAX_PATH, found, nullptr) != 0 &&
+      ExtractIconExW(found, 0, nullptr, &icon, 1) == 1 && icon != nullptr) {
+    return icon;
+  }
+  return static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(32512) /* IDI_APPLICATION */, IMAGE_ICON, 16, 16, LR_SHARED));
 }
 
 class LauncherRow final : public ToolWindow {
@@ -40,14 +43,23 @@ class LauncherRow final : public ToolWindow {
     switch (message) {
       case WM_CREATE:
         for (std::size_t i = 0; i < kLaunchers.size(); ++i) {
-          buttons_[i] = CreateWindowExW(0, L"BUTTON", kLaunchers[i].caption, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0,
-                                        0, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdLauncherBase + i)),
+          buttons_[i] = CreateWindowExW(0, L"BUTTON", kLaunchers[i].caption,
+                                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 0, hwnd(),
+                                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdLauncherBase + i)),
                                         GetModuleHandleW(nullptr), nullptr);
           ui::UseFont(buttons_[i]);
           icons_[i] = ToolIcon(kLaunchers[i].program != nullptr ? kLaunchers[i].program : L"osk.exe");
-          if (icons_[i] != nullptr) SendMessageW(buttons_[i], BM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icons_[i]));
         }
         return 0;
+      case WM_DRAWITEM:
+        DrawButton(*reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
+        return TRUE;
+      case WM_ERASEBKGND: {
+        RECT client;
+        GetClientRect(hwnd(), &client);
+        ui::FillSolid(reinterpret_cast<HDC>(wParam), client, ui::kPageBackground);
+        return 1;
+      }
       case WM_SIZE:
         Layout(LOWORD(lParam), HIWORD(lParam));
         return 0;
@@ -60,7 +72,7 @@ class LauncherRow final : public ToolWindow {
       }
       case WM_DESTROY:
         for (HICON icon : icons_) {
-          if (icon != nullptr) DestroyIcon(icon);
+          if (icon != nullptr) DestroyIcon(icon);  // a shared stock icon ignores this
         }
         return 0;
       default:
@@ -80,6 +92,56 @@ class LauncherRow final : public ToolWindow {
       const int left = i * (buttonWidth + gap);
       const int right = i + 1 == count ? width : left + buttonWidth;
       MoveWindow(buttons_[static_cast<std::size_t>(i)], left, 0, right - left, height, TRUE);
+    }
+  }
+
+  // A tile: the tool's icon and caption on the card colour. A row of 44
+  // pixels or more puts the icon above the caption, a lower one beside it.
+  void DrawButton(const DRAWITEMSTRUCT& item) const {
+    const int index = static_cast<int>(item.CtlID) - kIdLauncherBase;
+    if (index < 0 || index >= static_cast<int>(kLaunchers.size())) return;
+    HDC dc = item.hDC;
+    RECT box = item.rcItem;
+    const bool pressed = (item.itemState & ODS_SELECTED) != 0;
+    ui::FillSolid(dc, box, pressed ? ui::kRule : ui::kCardBackground);
+    ui::FrameSolid(dc, box, pressed ? ui::kAccent : ui::kRule);
+    HICON icon = icons_[static_cast<std::size_t>(index)];
+    const wchar_t* caption = kLaunchers[static_cast<std::size_t>(index)].caption;
+    const int height = box.bottom - box.top;
+    const UINT textFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_HIDEPREFIX;
+    if (height >= 44) {
+      if (icon != nullptr) DrawIconEx(dc, (box.left + box.right) / 2 - 8, box.top + 6, icon, 16, 16, 0, nullptr, DI_NORMAL);
+      RECT text = {box.left + 2, box.top + 24, box.right - 2, box.bottom - 2};
+      ui::DrawTextIn(dc, caption, text, ui::Font::Small, ui::kText, textFormat | DT_CENTER);
+    } else {
+      SIZE extent{};
+      HGDIOBJ old = SelectObject(dc, ui::GetFont(ui::Font::Small));
+      GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &extent);
+      SelectObject(dc, old);
+      const int iconSpace = icon != nullptr ? 19 : 0;
+      const int content = std::min<int>(iconSpace + extent.cx, box.right - box.left - 6);
+      const int left = box.left + (box.right - box.left - content) / 2;
+      if (icon != nullptr) DrawIconEx(dc, left, (box.top + box.bottom) / 2 - 8, icon, 16, 16, 0, nullptr, DI_NORMAL);
+      // A caption wider than its room breaks into two lines, centred as a block.
+      RECT text = {left + iconSpace, box.top, box.right - 2, box.bottom};
+      const int width = text.right - text.left;
+      UINT format = textFormat | DT_LEFT;
+      if (extent.cx > width) {
+        RECT measure = {0, 0, width, 0};
+        old = SelectObject(dc, ui::GetFont(ui::Font::Small));
+        DrawTextW(dc, caption, -1, &measure, DT_CALCRECT | DT_WORDBREAK | DT_HIDEPREFIX);
+        SelectObject(dc, old);
+        const int blockHeight = measure.bottom;
+        text.top = box.top + (height - blockHeight) / 2;
+        text.bottom = text.top + blockHeight;
+        format = DT_LEFT | DT_WORDBREAK | DT_HIDEPREFIX | DT_END_ELLIPSIS;
+      }
+      ui::DrawTextIn(dc, caption, text, ui::Font::Small, ui::kText, format);
+    }
+    if ((item.itemState & ODS_FOCUS) != 0 && (item.itemState & ODS_NOFOCUSRECT) == 0) {
+      RECT focus = box;
+      InflateRect(&focus, -3, -3);
+      DrawFocusRect(dc, &focus);
     }
   }
 

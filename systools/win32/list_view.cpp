@@ -1,5 +1,7 @@
 #include "systools/win32/list_view.hpp"
 
+#include <algorithm>
+
 #include "systools/win32/ui_style.hpp"
 
 namespace kestro::systools {
@@ -44,7 +46,35 @@ void SetCallbackRows(HWND list, std::size_t count) {
   InvalidateRect(list, nullptr, TRUE);
 }
 
-void FitColumn(HWND list, int column) { ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE_USEHEADER); }
+void FitColumn(HWND list, int column) {
+  // LVSCW_AUTOSIZE_USEHEADER would stretch a last column over the rest of the
+  // list, so the heading's width is measured here.
+  ListView_SetColumnWidth(list, column, LVSCW_AUTOSIZE);
+  wchar_t heading[128] = {};
+  LVCOLUMNW lvc{};
+  lvc.mask = LVCF_TEXT;
+  lvc.pszText = heading;
+  lvc.cchTextMax = 128;
+  ListView_GetColumn(list, column, &lvc);
+  const int headingWidth = ListView_GetStringWidth(list, heading) + 18;
+  if (ListView_GetColumnWidth(list, column) < headingWidth) ListView_SetColumnWidth(list, column, headingWidth);
+}
+
+void ShrinkToFit(HWND list, int elastic, int minimumWidth, int lastColumnShown) {
+  HWND header = ListView_GetHeader(list);
+  const int columns = header != nullptr ? Header_GetItemCount(header) : 0;
+  int total = 0;
+  for (int column = 0; column < columns; ++column) {
+    const int width = ListView_GetColumnWidth(list, column);
+    total += column + 1 == columns && lastColumnShown >= 0 ? std::min(width, lastColumnShown) : width;
+  }
+  RECT client;
+  GetClientRect(list, &client);
+  const int available = client.right - GetSystemMetrics(SM_CXVSCROLL);
+  const int width = ListView_GetColumnWidth(list, elastic);
+  if (total <= available || width <= minimumWidth) return;
+  ListView_SetColumnWidth(list, elastic, std::max(minimumWidth, width - (total - available)));
+}
 
 int SelectedRow(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
 

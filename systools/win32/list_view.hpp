@@ -24,6 +24,10 @@ void AddColumns(HWND list, std::span<const ListColumn> columns);
 void SetCallbackRows(HWND list, std::size_t count);
 // Fits a column to the wider of its contents and its heading.
 void FitColumn(HWND list, int column);
+// Narrows `elastic` (not below `minimumWidth`) so that every column shows
+// within the list's width, where it can; the last column counts with at most
+// `lastColumnShown` pixels when that is not negative (it may run off the right).
+void ShrinkToFit(HWND list, int elastic, int minimumWidth, int lastColumnShown = -1);
 int SelectedRow(HWND list);  // -1 when none
 std::vector<int> SelectedRows(HWND list);
 void SelectRow(HWND list, int row);

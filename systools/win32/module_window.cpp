@@ -71,10 +71,19 @@ class ModuleWindow final : public ToolWindow {
       }
       case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->idFrom == kIdDetailTabs && header->code == TCN_SELCHANGE) ShowPage(TabCtrl_GetCurSel(tabs_));
         if (header->idFrom == kIdModuleList && header->code == LVN_GETDISPINFOW) FillModuleCell(header);
         return 0;
       }
+      case WM_LBUTTONDOWN: {
+        const POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        for (int page = 0; page < 2; ++page) {
+          if (PtInRect(&tabRects_[page], at)) ShowPage(page);
+        }
+        return 0;
+      }
+      case kMsgShowDetailPage:
+        ShowPage(wParam == 1 ? 1 : 0);
+        return 0;
       case WM_COMMAND:
         if (LOWORD(wParam) == kIdDetailClose) DestroyWindow(hwnd());
         return 0;
@@ -107,20 +116,14 @@ class ModuleWindow final : public ToolWindow {
     RECT client;
     GetClientRect(hwnd(), &client);
     const int margin = du.X(7);
-    const int width = client.right - 2 * margin;
 
-    tabs_ = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, margin,
-                            du.Y(5), width, du.Y(14), hwnd(),
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdDetailTabs)), GetModuleHandleW(nullptr),
-                            nullptr);
-    ui::UseFont(tabs_);
-    TCITEMW item{};
-    item.mask = TCIF_TEXT;
-    item.pszText = const_cast<wchar_t*>(L"Details");
-    TabCtrl_InsertItem(tabs_, 0, &item);
-    item.pszText = const_cast<wchar_t*>(L"Modules");
-    TabCtrl_InsertItem(tabs_, 1, &item);
-    pageTop_ = du.Y(5) + du.Y(14);
+    // The two page tabs are drawn by the window itself: a text each, the
+    // current one bold and underlined in the accent colour.
+    const int tabTop = du.Y(5);
+    const int tabHeight = du.Y(14);
+    tabRects_[0] = {margin, tabTop, margin + du.X(40), tabTop + tabHeight};
+    tabRects_[1] = {tabRects_[0].right, tabTop, tabRects_[0].right + du.X(44), tabTop + tabHeight};
+    pageTop_ = tabTop + tabHeight + du.Y(1);
 
     const HWND close = CreateWindowExW(0, L"BUTTON", L"Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                                        client.right - margin - du.X(50), client.bottom - du.Y(7) - du.Y(14), du.X(50),
@@ -245,7 +248,6 @@ class ModuleWindow final : public ToolWindow {
       ShowWindow(control, page == 1 && !hiddenList ? SW_SHOW : SW_HIDE);
     }
     for (HWND control : emptyState_) ShowWindow(control, page == 1 && empty ? SW_SHOW : SW_HIDE);
-    TabCtrl_SetCurSel(tabs_, page);
     InvalidateRect(hwnd(), nullptr, TRUE);
   }
 
@@ -265,6 +267,17 @@ class ModuleWindow final : public ToolWindow {
   void Paint() {
     ui::PaintBuffered(hwnd(), [this](HDC dc, const RECT& client) {
       ui::FillSolid(dc, client, ui::kPageBackground);
+      static constexpr const wchar_t* kTabs[] = {L"Details", L"Modules"};
+      for (int page = 0; page < 2; ++page) {
+        const RECT& tab = tabRects_[page];
+        const bool current = page == page_;
+        ui::DrawTextIn(dc, kTabs[page], tab, current ? ui::Font::BodyBold : ui::Font::Body,
+                       current ? ui::kText : ui::kTextMuted, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        if (current) {
+          const RECT underline = {tab.left + 4, tab.bottom - 3, tab.right - 4, tab.bottom};
+          ui::FillSolid(dc, underline, ui::kAccent);
+        }
+      }
       ui::FrameSolid(dc, pageRect_, ui::kRule);
       if (page_ == 0) {
         for (const int y : ruleY_) {
@@ -277,7 +290,7 @@ class ModuleWindow final : public ToolWindow {
 
   std::wstring path_;
   DWORD pid_;
-  HWND tabs_ = nullptr;
+  RECT tabRects_[2]{};
   HWND moduleList_ = nullptr;
   std::vector<HWND> page0_, page1_, emptyState_;
   int page_ = 0;

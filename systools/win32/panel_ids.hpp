@@ -24,7 +24,6 @@ inline constexpr int kIdServiceList = 1201;       // lstService
 inline constexpr int kCmdServiceBase = 1210;      // + the item's index: 0 Start, 1 Stop, 3 Uninstall
 
 // Detail window frmModule.
-inline constexpr int kIdDetailTabs = 1301;
 inline constexpr int kIdDetailPath = 1310;
 inline constexpr int kIdDetailPid = 1311;
 inline constexpr int kIdDetailVersion = 1312;
@@ -52,5 +51,7 @@ inline constexpr UINT kMsgPrepareMenu = WM_APP + 40;
 inline constexpr UINT kMsgOpenDetail = WM_APP + 41;
 // Performance panel: runs one performance tick at once.
 inline constexpr UINT kMsgPerformanceTick = WM_APP + 42;
+// Detail window: shows page wParam (0 details, 1 modules), as a click on its tab would.
+inline constexpr UINT kMsgShowDetailPage = WM_APP + 43;
 
 }  // namespace kestro::systools

@@ -141,6 +141,11 @@ class ProcessPanel final : public ToolWindow {
     infoRect_ = {margin, height - margin - infoHeight_, width - margin, height - margin};
     MoveWindow(list_, margin, margin, std::max(0, width - 2 * margin),
                std::max(0, static_cast<int>(infoRect_.top) - margin - du.Y(4)), TRUE);
+    if (!sized_ && width > 0) {
+      // The first real size: fit the columns to it.
+      sized_ = true;
+      FitColumns();
+    }
     InvalidateRect(hwnd(), nullptr, TRUE);
   }
 
@@ -155,7 +160,7 @@ class ProcessPanel final : public ToolWindow {
     icons_.clear();
     for (const ProcessRow& row : rows_) icons_.push_back(SystemIconIndex(row.path, true));
     SetCallbackRows(list_, rows_.size());
-    for (const int column : {0, 1, 3, 4}) FitColumn(list_, column);
+    FitColumns();
     for (std::size_t i = 0; i < rows_.size(); ++i) {
       if (std::find(selectedPids.begin(), selectedPids.end(), rows_[i].pid) != selectedPids.end()) {
         ListView_SetItemState(list_, static_cast<int>(i), LVIS_SELECTED, LVIS_SELECTED);
@@ -164,6 +169,15 @@ class ProcessPanel final : public ToolWindow {
     for (std::size_t i = 0; i < listing.signatureStates.size(); ++i) {
       ReportSignatureState(Owner(), host_.programTitle, static_cast<SignatureState>(listing.signatureStates[i]));
     }
+  }
+
+  // "Process Name", "Directory", "Size" and "PID" fitted to their contents;
+  // a very long name and then the path give way so the other columns show.
+  void FitColumns() {
+    const ui::DialogUnits du = ui::DialogUnits::ForBodyFont();
+    for (const int column : {0, 1, 3, 4}) FitColumn(list_, column);
+    if (ListView_GetColumnWidth(list_, 0) > du.X(80)) ListView_SetColumnWidth(list_, 0, du.X(80));
+    ShrinkToFit(list_, static_cast<int>(ProcessColumn::Directory), du.X(90));
   }
 
   const ProcessRow* SelectedProcess() const {
@@ -359,6 +373,7 @@ class ProcessPanel final : public ToolWindow {
   std::vector<int> icons_;
   SuspendMenuState suspendState_;
   std::wstring exploreTarget_;
+  bool sized_ = false;
   RECT infoRect_{};
   int infoHeight_ = 0;
   std::wstring infoPath_;

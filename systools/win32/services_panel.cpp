@@ -79,6 +79,11 @@ class ServicesPanel final : public ToolWindow {
     footer_ = {margin, height - margin - du.Y(10), width - margin, height - margin};
     MoveWindow(list_, margin, margin, std::max(0, width - 2 * margin),
                std::max(0, static_cast<int>(footer_.top) - margin - du.Y(2)), TRUE);
+    if (!sized_ && width > 0) {
+      sized_ = true;
+      for (int column = 0; column < 4; ++column) FitColumn(list_, column);
+      ShrinkToFit(list_, 1, du.X(70), du.X(90));
+    }
     InvalidateRect(hwnd(), nullptr, TRUE);
   }
 
@@ -89,6 +94,8 @@ class ServicesPanel final : public ToolWindow {
     records_ = std::move(listing.records);
     SetCallbackRows(list_, records_.size());
     for (int column = 0; column < 4; ++column) FitColumn(list_, column);
+    // The description gives way first, so the state and the path stay in sight.
+    ShrinkToFit(list_, 1, ui::DialogUnits::ForBodyFont().X(70), ui::DialogUnits::ForBodyFont().X(90));
     if (select >= 0 && static_cast<std::size_t>(select) < records_.size()) SelectRow(list_, select);
     InvalidateRect(hwnd(), &footer_, FALSE);
     if (!listing.errorText.empty()) MessageBoxW(Owner(), listing.errorText.c_str(), host_.programTitle.c_str(), MB_OK);
@@ -177,6 +184,7 @@ class ServicesPanel final : public ToolWindow {
   HMENU menuBar_ = nullptr;
   HMENU menu_ = nullptr;
   std::vector<ServiceRecord> records_;
+  bool sized_ = false;
   RECT footer_{};
 };
 

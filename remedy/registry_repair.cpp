@@ -1,6 +1,7 @@
 #include "remedy/registry_repair.hpp"
 
 #include "platform/registry.hpp"
+#include "platform/system_values.hpp"
 #include "remedy/reg_file.hpp"
 
 namespace kestro::remedy {
@@ -100,6 +101,20 @@ StepResult QuarantineFile(const ResolvedStep& step, RepairServices& services) {
 }
 
 }  // namespace
+
+RepairValues RepairValuesOfThisMachine(std::string siteAddress) {
+  RepairValues values;
+  values.userName = platform::UserNameFromEnvironment();
+  values.computerName = platform::ComputerName();
+  values.systemFolder = platform::SystemFolderText();
+  values.siteAddress = std::move(siteAddress);
+  for (const RepairStep& step : RepairSteps()) {
+    if (step.action != RepairAction::DeleteFile) continue;
+    const std::filesystem::path folder = platform::SpecialFolderPath(step.folder);
+    if (!folder.empty()) values.specialFolders[step.folder] = folder;
+  }
+  return values;
+}
 
 ResolvedStep ResolveStep(const RepairStep& step, const RepairValues& values) {
   ResolvedStep resolved;

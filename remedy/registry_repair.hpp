@@ -34,6 +34,10 @@ struct RepairValues {
   std::map<platform::SpecialFolder, std::filesystem::path> specialFolders;  // a missing entry: unknown
 };
 
+// The values of the machine the program runs on (platform/system_values.hpp)
+// with the product's web site address.
+RepairValues RepairValuesOfThisMachine(std::string siteAddress);
+
 // A step with its run-time values filled in.
 struct ResolvedStep {
   const RepairStep* step = nullptr;
@@ -77,6 +81,8 @@ class RepairObserver {
   virtual ~RepairObserver() = default;
   virtual void StatusText(std::string_view /*text*/) {}
   virtual void StatusColour(std::uint32_t /*bgr*/) {}
+  // The undo file is written, before the first step runs.
+  virtual void UndoFileWritten(const std::filesystem::path& /*file*/) {}
   virtual void StepDone(const ResolvedStep& /*step*/, const StepResult& /*result*/) {}
   // Once at the end: let the user interface process pending events.
   virtual void ProcessEvents() {}

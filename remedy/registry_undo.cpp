@@ -94,14 +94,14 @@ std::size_t RegistryBefore::Touch(platform::RegistryAccess& registry, RegistryRo
   return keys_.size() - 1;
 }
 
-void RegistryBefore::TouchValue(std::size_t index, const std::string& name) {
+void RegistryBefore::TouchValue(std::size_t index, const std::string& name, bool writes) {
   Key& key = keys_[index];
   if (key.state != State::Present) return;
   const auto same = [&](const auto& n) { return SameName(n, name); };
   if (std::any_of(key.absent.begin(), key.absent.end(), same)) return;
   const auto found = std::find_if(key.all.begin(), key.all.end(), [&](const auto& v) { return same(v.name); });
   if (found == key.all.end()) {
-    key.absent.push_back(name);
+    if (writes) key.absent.push_back(name);
   } else if (std::none_of(key.values.begin(), key.values.end(), [&](const auto& v) { return same(v.name); })) {
     key.values.push_back(*found);
   }
@@ -123,15 +123,20 @@ RegistryBefore RegistryBefore::Capture(platform::RegistryAccess& registry, std::
   for (const ResolvedStep& step : steps) {
     switch (step.step->action) {
       case RepairAction::SetText:
-      case RepairAction::SetNumber:
+      case RepairAction::SetNumber: {
+        const std::size_t key = before.Touch(registry, step.root, step.key);
+        before.keys_[key].made = true;
+        before.TouchValue(key, step.name, true);
+        break;
+      }
       case RepairAction::DeleteValue:
-        before.TouchValue(before.Touch(registry, step.root, step.key), step.name);
+        before.TouchValue(before.Touch(registry, step.root, step.key), step.name, false);
         break;
       case RepairAction::DeleteKey:
         before.TouchWhole(registry, before.Touch(registry, step.root, step.key));
         break;
       case RepairAction::CreateKey:
-        before.Touch(registry, step.root, step.key);
+        before.keys_[before.Touch(registry, step.root, step.key)].made = true;
         break;
       case RepairAction::DeleteFile:
         break;
@@ -144,7 +149,7 @@ std::vector<RegFileKey> RegistryBefore::UndoSections() const {
   std::vector<RegFileKey> sections;
   // First what the pass will make: gone whole, from the first key that was missing.
   for (const Key& key : keys_) {
-    if (key.state != State::Missing) continue;
+    if (key.state != State::Missing || !key.made) continue;
     const bool covered = std::any_of(sections.begin(), sections.end(), [&](const RegFileKey& made) {
       return made.root == key.root && Within(key.missingFrom, made.path);
     });
@@ -234,6 +239,7 @@ RepairRun RepairRegistry(RepairServices& services, const RepairValues& values, c
   run.ran = true;
   run.undoFile = *undoFile;
   run.notCovered = before.Unreadable();
+  observer.UndoFileWritten(run.undoFile);
   for (const ResolvedStep& step : steps) {
     run.results.push_back(PerformStep(step, services));
     observer.StepDone(step, run.results.back());

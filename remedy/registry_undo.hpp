@@ -4,13 +4,15 @@
 // Before the pass writes anything, the state of every key and value it is about
 // to change is read (and only read): every value it sets or deletes with its
 // type and bytes, every key it deletes with its whole subtree, and for each key
-// it would create the first key on the path that does not exist yet. That
+// it writes into that does not exist yet, the first missing key on its path. That
 // state is written in the registry editor's export format into a "Backup"
 // folder beside the log, under a name with the date and time that never
 // replaces an earlier file. Importing the file (with this program or with
 // regedit) brings the registry back to its state before the pass: keys the
 // pass made are deleted ([-KEY]), values it made are deleted ("name"=-), and
-// what it changed or deleted is written back as it was.
+// what it changed or deleted is written back as it was. Keys and values that
+// were missing and that the pass only deletes are not mentioned, so a later
+// import never removes what appeared after the pass.
 
 #include <filesystem>
 #include <optional>
@@ -47,13 +49,14 @@ class RegistryBefore {
     std::string path;         // as the registry spells it when present
     State state = State::Missing;
     std::string missingFrom;  // Missing: the first key on the path that does not exist
+    bool made = false;        // the pass writes into the key (and so makes it when missing)
     bool whole = false;       // every value was kept (a key the pass deletes, and its subkeys)
     std::vector<platform::RegistryValue> all;     // Present: every value of the key
     std::vector<platform::RegistryValue> values;  // the values to write back
-    std::vector<std::string> absent;              // touched value names that did not exist
+    std::vector<std::string> absent;              // value names the pass writes that did not exist
   };
   std::size_t Touch(platform::RegistryAccess& registry, platform::RegistryRoot root, const std::string& path);
-  void TouchValue(std::size_t key, const std::string& name);
+  void TouchValue(std::size_t key, const std::string& name, bool writes);
   void TouchWhole(platform::RegistryAccess& registry, std::size_t key);
 
   std::vector<Key> keys_;

@@ -4,6 +4,8 @@
 // in quarantine, and the dry run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/memory_registry.hpp"
 #include "remedy/reg_file.hpp"
 #include "remedy/registry_undo.hpp"
@@ -107,6 +109,9 @@ struct Recorder final : RepairObserver {
     }
     steps.push_back(step.step->number);
     outcomes.push_back(OutcomeText(result));
+  }
+  void UndoFileWritten(const std::filesystem::path& file) override {
+    events.push_back("undo " + file.filename().string() + (std::filesystem::exists(file) ? "" : " (not there)"));
   }
   void ProcessEvents() override { events.push_back("events"); }
   std::filesystem::path backupFolder;
@@ -218,14 +223,25 @@ TEST_F(RegistryRepairTest, AnInfectedRegistryIsRepairedAndTheUndoFileBringsAllOf
   EXPECT_EQ(DumpAll(registry_), before);
 }
 
-TEST_F(RegistryRepairTest, TheUndoFileOfACleanRegistryRemovesEverythingThePassMade) {
-  ASSERT_EQ(registry_.CreateKey(HKLM, "Software\\Microsoft"), kRegOk);
-  const std::vector<std::string> before = DumpAll(registry_);
+TEST_F(RegistryRepairTest, TheUndoFileRemovesWhatThePassMadeAndNothingThatCameLater) {
+  const std::string imageOptions = "Software\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options";
+  ASSERT_EQ(registry_.CreateKey(HKLM, imageOptions), kRegOk);
+  ASSERT_EQ(registry_.CreateKey(HKLM, kRun), kRegOk);
+  std::vector<std::string> expected = DumpAll(registry_);
   const RepairRun run = Run();
   ASSERT_TRUE(run.ran);
-  ASSERT_NE(DumpAll(registry_), before);
+  ASSERT_NE(DumpAll(registry_), expected);
+
+  // Made after the pass, where the pass only deletes: an undo must leave them.
+  ASSERT_EQ(registry_.SetText(HKLM, imageOptions + "\\procexp.exe", "Debugger", "theirs.exe"), kRegOk);
+  ASSERT_EQ(registry_.SetText(HKLM, kRun, "System Monitoring", "theirs.exe"), kRegOk);
+  for (const std::string& line : {imageOptions + "\\procexp.exe", imageOptions + "\\procexp.exe|Debugger=theirs.exe",
+                                 std::string(kRun) + "|System Monitoring=theirs.exe"}) {
+    expected.push_back("HKEY_LOCAL_MACHINE\\" + line);
+  }
+  std::sort(expected.begin(), expected.end());
   EXPECT_TRUE(Undo(run.undoFile).failures.empty());
-  EXPECT_EQ(DumpAll(registry_), before);
+  EXPECT_EQ(DumpAll(registry_), expected);
 }
 
 TEST_F(RegistryRepairTest, WithoutAdministratorRightsOnlyTheUserStepsTakeEffect) {
@@ -259,7 +275,8 @@ TEST_F(RegistryRepairTest, EachStepReportsWhatItDidAndTheObserverSeesThePassInOr
   ASSERT_TRUE(second.ran);
   EXPECT_TRUE(recorder.undoThereAtFirstStep);
   EXPECT_EQ(recorder.events,
-            (std::vector<std::string>{"text STATUS : [ Fixing registry ... ]", "colour 32768", "events"}));
+            (std::vector<std::string>{"text STATUS : [ Fixing registry ... ]", "colour 32768",
+                                      "undo RegistryUndo-20240501-134507-2.reg", "events"}));
   ASSERT_EQ(recorder.steps.size(), 103u);
   for (std::size_t i = 0; i < recorder.steps.size(); ++i) {
     const int step = recorder.steps[i];

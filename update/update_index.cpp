@@ -2,6 +2,8 @@
 
 #include <vector>
 
+#include "update/version_compare.hpp"
+
 namespace kestro::update {
 namespace {
 
@@ -29,15 +31,12 @@ std::string_view TrimBlanks(std::string_view text) {
 
 }  // namespace
 
-std::string ServerDigitsOfLine(std::string_view line) {
+std::string_view ServerVersionOfLine(std::string_view line) {
   if (line.size() < kVersionColumn) return {};
-  const std::string_view version = line.substr(kVersionColumn - 1, kVersionWidth);
-  std::string digits;
-  for (const char c : version) {
-    if (c != '.') digits.push_back(c);
-  }
-  return digits;
+  return line.substr(kVersionColumn - 1, kVersionWidth);
 }
+
+std::string ServerDigitsOfLine(std::string_view line) { return VersionDigits(ServerVersionOfLine(line)); }
 
 std::string ExtensionOfUrl(std::string_view url) {
   const std::size_t dot = url.rfind('.');
@@ -60,7 +59,10 @@ FileDigest ParseDigestLine(std::string_view line) {
 void ReadUpdateIndex(std::string_view text, UpdateIndex& held) {
   const std::vector<std::string_view> lines = SplitLines(text);
   // lines[n] is line n + 1.
-  if (lines.size() > 1) held.serverDigits = ServerDigitsOfLine(lines[1]);
+  if (lines.size() > 1) {
+    held.serverVersion = std::string(ServerVersionOfLine(lines[1]));
+    held.serverDigits = ServerDigitsOfLine(lines[1]);
+  }
   if (lines.size() > 2) {
     held.programUrl = std::string(lines[2]);
     held.programExtension = ExtensionOfUrl(lines[2]);

@@ -44,6 +44,7 @@ enum DigestSlot : std::size_t { kDigestDb0 = 0, kDigestDb1 = 1, kDigestDb2 = 2, 
 // run: a line the index lacks leaves its value as an earlier check set it.
 struct UpdateIndex {
   std::string serverDigits;                   // line 2: version, dots removed
+  std::string serverVersion;                  // line 2: the same characters with their dots, for messages
   std::string programUrl;                     // line 3
   std::string programExtension;               // ".exe": "." + the text after the last "." of line 3
   std::array<std::string, 3> databaseUrls;    // lines 4-6
@@ -56,7 +57,8 @@ struct UpdateIndex {
 void ReadUpdateIndex(std::string_view text, UpdateIndex& held);
 
 // The version text of line 2: at most kVersionWidth characters from column
-// kVersionColumn, dots removed (empty when the line is shorter).
+// kVersionColumn (empty when the line is shorter); the digits drop its dots.
+std::string_view ServerVersionOfLine(std::string_view line);
 std::string ServerDigitsOfLine(std::string_view line);
 
 // "." + the text after the last "." of the address; with no "." at all, the

@@ -17,6 +17,7 @@
 #include "checks/cls_heuristic.hpp"
 #include "checks/extension_list.hpp"
 #include "checks/shortcut_check.hpp"
+#include "cli/common/database_folders.hpp"
 #include "cli/common/entry.hpp"
 #include "cli/scan/console_output.hpp"
 #include "cli/scan/scan_options.hpp"
@@ -147,15 +148,8 @@ class ConsoleScanServices final : public scan::ScanServices {
 };
 
 std::optional<fs::path> FindDatabaseFolder(const ScanOptions& options) {
-  const auto hasDatabases = [](const fs::path& folder) {
-    std::error_code ec;
-    return fs::is_regular_file(folder / "DB_0x.avn", ec);
-  };
   if (options.dbFolder) return *options.dbFolder;
-  for (const fs::path& folder : DefaultDatabaseFolders(ExecutableFolder())) {
-    if (hasDatabases(folder)) return folder;
-  }
-  return std::nullopt;
+  return FindDefaultDatabaseFolder(ExecutableFolder());
 }
 
 // A private extraction folder per run, so two scans never share extracted files.

@@ -19,6 +19,7 @@
 #include "icon/cls_heuristic.hpp"
 #include "checks/extension_list.hpp"
 #include "checks/shortcut_check.hpp"
+#include "cli/common/database_folders.hpp"
 #include "cli/common/entry.hpp"
 #include "cli/common/named_file.hpp"
 #include "cli/scan/console_output.hpp"
@@ -151,15 +152,8 @@ class ConsoleScanServices final : public scan::ScanServices {
 };
 
 std::optional<fs::path> FindDatabaseFolder(const ScanOptions& options) {
-  const auto hasDatabases = [](const fs::path& folder) {
-    std::error_code ec;
-    return fs::is_regular_file(folder / "DB_0x.avn", ec);
-  };
   if (options.dbFolder) return *options.dbFolder;
-  for (const fs::path& folder : DefaultDatabaseFolders(ExecutableFolder())) {
-    if (hasDatabases(folder)) return folder;
-  }
-  return std::nullopt;
+  return FindDefaultDatabaseFolder(ExecutableFolder());
 }
 
 // Hands each line of a path list to `take` (which answers false to stop): the

@@ -181,17 +181,4 @@ shortcuts still run. Processes are never terminated on Linux.
 )";
 }
 
-std::vector<std::filesystem::path> DefaultDatabaseFolders(const std::filesystem::path& programFolder) {
-  std::vector<std::filesystem::path> folders;
-  if (!programFolder.empty()) {
-    folders.push_back(programFolder);
-    folders.push_back(programFolder.parent_path() / "share" / "kestro");
-  }
-#ifndef _WIN32
-  folders.emplace_back("/usr/local/share/kestro");
-  folders.emplace_back("/usr/share/kestro");
-#endif
-  return folders;
-}
-
 }  // namespace kestro::cli

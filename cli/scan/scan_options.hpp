@@ -41,8 +41,4 @@ ParseResult ParseScanOptions(const std::vector<std::string>& args);
 
 std::string ScanHelpText();
 
-// Where the databases are looked for when --db is not given, in order: the
-// program's own folder, then the installed data folders.
-std::vector<std::filesystem::path> DefaultDatabaseFolders(const std::filesystem::path& programFolder);
-
 }  // namespace kestro::cli

@@ -52,7 +52,9 @@ struct Bucket {
     for (std::size_t k = 0; k < width; ++k) {
       double admitted = 0;
       for (unsigned b = 0; b < 256; ++b) {
-        if ((low[k] >> (b & 0x0F) & 1u) != 0 && (high[k] >> (b >> 4) & 1u) != 0) {
+        const unsigned lowBits = low[k];
+        const unsigned highBits = high[k];
+        if ((lowBits >> (b & 0x0Fu) & 1u) != 0 && (highBits >> (b >> 4) & 1u) != 0) {
           admitted += TextFrequency(static_cast<std::uint8_t>(b));
         }
       }

@@ -95,6 +95,18 @@ bool ScanRun::ScanContextMenu(const std::string& targetText) {
   return StartFromCommand(text);
 }
 
+bool ScanRun::ScanContextMenu(const fs::path& folder) {
+  if (state_.ScanRunning) {
+    observer_.BringScanPageForward();
+    return false;
+  }
+  const std::string text = FolderText(folder);
+  state_.ScanTarget = fs::path(std::u8string(text.begin(), text.end()));
+  services_.WriteScanHeader(state_.ScanTarget);
+  Run();
+  return true;
+}
+
 void ScanRun::Run() {
   BeginState();
 

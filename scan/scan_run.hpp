@@ -150,6 +150,11 @@ class ScanRun {
   // A folder handed over from the shell (the program's command line): the same
   // rules as the Scan command, and the target gets a trailing separator.
   bool ScanContextMenu(const std::string& targetText);
+  bool ScanContextMenu(const char* targetText) { return ScanContextMenu(std::string(targetText)); }
+  // A folder whose hand-over text the caller has already accepted (a window
+  // that checks the text itself): only the busy rule applies, and the target
+  // gets a trailing separator of the platform.
+  bool ScanContextMenu(const std::filesystem::path& folder);
 
   // Runs the whole scan of state.ScanTarget.
   void Run();

@@ -357,6 +357,12 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         status_.RefreshProtection();
       }
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows is ending the session: the options are kept as the close box keeps them.
+      if (wParam != FALSE) SaveSettings();
+      return 0;
     case WM_CLOSE:
       // One question at a time: a second close request while it is asked is ignored.
       if (!closing_) {

@@ -9,10 +9,7 @@
 #include "app/win32/pages.hpp"
 #include "app/win32/ui_theme.hpp"
 
-#if __has_include("systools/win32/tools_panels.hpp")
 #include "systools/win32/tools_panels.hpp"
-#define KESTRO_HAVE_SYSTOOLS 1
-#endif
 
 namespace kestro::app {
 namespace {
@@ -24,12 +21,6 @@ constexpr int kTabGap = 4;
 constexpr int kLauncherHeight = 44;
 constexpr const wchar_t* kTabCaptions[kTabCount] = {L"Process Manager", L"Services", L"Peformance Info",
                                                     L"Quarantine List"};
-
-#ifndef KESTRO_HAVE_SYSTOOLS
-HWND EmptyPanel(HWND parent) {
-  return CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 0, 0, parent, nullptr, GetModuleHandleW(nullptr), nullptr);
-}
-#endif
 
 int TextWidth(const wchar_t* text) {
   HDC dc = GetDC(nullptr);
@@ -47,7 +38,6 @@ ToolsPage::ToolsPage(AppContext& ctx) : ctx_(ctx) {}
 
 HWND ToolsPage::CreatePage(HWND parent) {
   Create(L"KestroToolsPage", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN, L"", 0, 0, 0, 0, parent);
-#ifdef KESTRO_HAVE_SYSTOOLS
   systools::ToolsPanelHost host{ctx_.MainWindow, ctx_.ProgramTitle, ctx_.ProgramFolder,
                                 [this](HWND owner) {
                                   if (ctx_.ShowVirtualKeyboard) ctx_.ShowVirtualKeyboard(owner);
@@ -56,10 +46,6 @@ HWND ToolsPage::CreatePage(HWND parent) {
   panels_[1] = systools::CreateServicesPanel(hwnd(), host);
   panels_[2] = systools::CreatePerformancePanel(hwnd(), host);
   launcher_ = systools::CreateLauncherRow(hwnd(), host);
-#else
-  for (int i = 0; i < 3; ++i) panels_[i] = EmptyPanel(hwnd());
-  launcher_ = EmptyPanel(hwnd());
-#endif
   panels_[3] = CreateQuarantinePanel(hwnd(), ctx_);
   ctx_.QuarantinePanel = panels_[3];
   if (launcher_ != nullptr) ShowWindow(launcher_, SW_SHOW);

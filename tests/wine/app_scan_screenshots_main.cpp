@@ -60,6 +60,7 @@ int wmain(int argc, wchar_t** argv) {
   fs::remove_all(tree);
   kestro::test::BuildDemoTree(tree);
   // Enough harmless files that the scan can be photographed while it runs.
+  fs::create_directories(tree / "documents");
   for (int i = 0; i < 3000; ++i) {
     kestro::test::WriteFile(tree / "documents" / ("page" + std::to_string(i) + ".htm"), "<html><body>hello</body></html>");
   }

@@ -24,7 +24,7 @@ DatabaseCheck FetchOne(const DatabaseUpdateRequest& request, DatabaseKind kind, 
   DatabaseCheck refused;
   const DatabaseSource& source = request.sources[static_cast<std::size_t>(kind)];
   if (source.url.empty()) {
-    refused.reason = "the update index gives no address for it";
+    refused.reason = request.noAddressReason;
     return refused;
   }
   const fs::path staged = StagedDatabasePath(request.folder, kind);

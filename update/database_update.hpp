@@ -61,6 +61,8 @@ struct DatabaseUpdateRequest {
   std::filesystem::path folder;  // where DB_0x.avn, DB_1x.avn, DB_2x.avn live
   std::array<DatabaseSource, kDatabaseCount> sources;
   bool keepWhenIdentical = false;  // answer Unchanged instead of replacing equal files
+  // The reason given for a database without an address.
+  std::string noAddressReason = "the update index gives no address for it";
 };
 
 // Fetches and verifies the three databases in order, stopping at the first that

@@ -113,19 +113,22 @@ void UpdateFlow::Check() {
   }
 
   if (sigdb::DatabaseAgeRule(services_.databaseValues, services_.today())) {
-    UpdateTheDatabases();
+    UpdateTheDatabases(indexRead, indexError);
     files.Remove(indexPath);
     return;
   }
   CheckTheProgram(indexRead, indexError);
 }
 
-void UpdateFlow::UpdateTheDatabases() {
+void UpdateFlow::UpdateTheDatabases(bool indexRead, const std::string& indexError) {
   UpdateView& view = services_.view;
   view.AppendText(Line(kUpdateFound));
   DatabaseUpdateRequest request;
   request.folder = settings_.programFolder;
   request.sources = DatabaseSources(held_, IndexUrl());
+  // Addresses of an earlier check in this run are still used; without any, the
+  // reason is the index that could not be fetched.
+  if (!indexRead) request.noAddressReason = indexError;
   DatabaseLines lines(view);
   const DatabaseUpdateOutcome outcome = UpdateDatabases(request, services_.downloader, services_.files, lines);
   switch (outcome.result) {

@@ -107,7 +107,7 @@ class UpdateFlow {
  private:
   std::string IndexUrl() const;
   void Check();
-  void UpdateTheDatabases();
+  void UpdateTheDatabases(bool indexRead, const std::string& indexError);
   void CheckTheProgram(bool indexRead, const std::string& indexError);
   void StartProgramDownload();
   void ShowChangeLog();

@@ -139,16 +139,29 @@ TEST_F(Flow, AFailedDatabaseSaysWhyAndKeepsTheOldOnes) {
   EXPECT_TRUE(view.errors.empty());
 }
 
-TEST_F(Flow, AnUnreachableIndexLeavesNoAddressToFetch) {
+TEST_F(Flow, AnUnreachableIndexIsTheReasonUnlessAnEarlierCheckGaveAddresses) {
   downloader.table[kBase + "update.txt"].error = "the server could not be reached";
   auto flow = MakeFlow(kNextDay);
   flow.Run();
   EXPECT_EQ(view.text,
             "Check for update\r\n" + kRuleText + "\r\n"
             "Update found !\r\n"
-            "Downloading database update 1 ...  FAILED: the update index gives no address for it\r\n"
+            "Downloading database update 1 ...  FAILED: the server could not be reached\r\n"
             "Update failed, your databases were not changed !\r\n");
   for (int k = 0; k < 3; ++k) EXPECT_EQ(Current(k), oldSet[static_cast<std::size_t>(k)]);
+
+  // An index read earlier in the run still gives the addresses.
+  downloader.table[kBase + "update.txt"].error.clear();
+  sigdb::Date today = kSameDay;
+  UpdateSettings settings{kBase, programFolder, appData, "KESTRO Antivirus", "4.2"};
+  UpdateServices services{probe, downloader, background, NativeUpdateFiles(), view, values, [&] { return today; }, {}};
+  UpdateFlow later(settings, services);
+  later.Run();  // up to date: reads the index
+  downloader.table[kBase + "update.txt"].error = "the server could not be reached";
+  today = kNextDay;
+  later.Run();  // out of date now, and the index cannot be fetched
+  EXPECT_TRUE(view.text.ends_with("Update complete, please restart the program to take effect !\r\n")) << view.text;
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(Current(k), newSet[static_cast<std::size_t>(k)]);
 }
 
 TEST_F(Flow, ARenameThatFailsIsReported) {

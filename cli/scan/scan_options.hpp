@@ -23,11 +23,17 @@ struct ScanOptions {
   bool archives = true;
   unsigned jobs = 1;
   bool json = false;
+  std::vector<std::string> fileLists;     // --file-list: files of paths, "-" for standard input
+  std::vector<std::string> excludes;      // --exclude: patterns of files passed over
+  std::vector<std::string> excludeDirs;   // --exclude-dir: patterns of folders not entered
+  bool oneFileSystem = false;             // --one-file-system
+  bool quiet = false;                     // -q: detections only
 };
 
 struct ParseResult {
   ScanOptions options;
   bool showHelp = false;
+  bool showVersion = false;
   std::string error;  // empty when the command line is good
 };
 

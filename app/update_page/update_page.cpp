@@ -13,12 +13,14 @@
 #include "app/update_page/page_text.hpp"
 #include "app/update_page/update_page_view.hpp"
 #include "engine/identity.hpp"
+#include "platform/registry.hpp"
+#include "sigdb/database_loader.hpp"
 #include "sigdb/database_date.hpp"
 #include "update/native_downloader.hpp"
 #include "update/update_flow.hpp"
 #include "update/update_files.hpp"
+#include "update/update_server.hpp"
 #include "update/win32/background_downloader.hpp"
-#include "update/win32/update_server_setting.hpp"
 
 namespace kestro::update_page {
 namespace {
@@ -75,6 +77,9 @@ class Page {
   int X(int dialogUnits) const { return MulDiv(dialogUnits, baseX_, 4); }
   int Y(int dialogUnits) const { return MulDiv(dialogUnits, baseY_, 8); }
   std::wstring SummaryText() const;
+  const sigdb::DatabaseValues& LoadedValues() const {
+    return host_.databaseValues != nullptr ? *host_.databaseValues : ownValues_;
+  }
   HWND Owner() const { return host_.mainWindow != nullptr ? host_.mainWindow : GetAncestor(window_, GA_ROOT); }
 
   HWND window_;
@@ -90,7 +95,7 @@ class Page {
   PageControls controls_;
   HWND updateNow_ = nullptr;
 
-  sigdb::DatabaseValues noDatabases_;
+  sigdb::DatabaseValues ownValues_;  // read from DB_0x.avn when the host gives no values
   std::unique_ptr<update::ConnectivityProbe> probe_;
   std::unique_ptr<update::UrlDownloader> downloader_;
   std::unique_ptr<update::win32::WindowDownloader> background_;
@@ -108,14 +113,19 @@ HWND Page::MakeControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWO
 std::wstring Page::SummaryText() const {
   const std::wstring version = host_.engineVersion.empty() ? WideFromAnsi(engine::kVersion) : host_.engineVersion;
   std::wstring text = L"Program version " + version + L"     Signature databases: ";
-  const sigdb::DatabaseValues* values = host_.databaseValues;
-  if (values == nullptr || !values->DatabaseDate) return text + L"not loaded";
-  text += WideFromAnsi(values->DatabaseVersion) + L", dated " + WideFromAnsi(sigdb::FormatDatabaseDate(*values->DatabaseDate));
-  if (sigdb::DatabaseAgeRule(*values, sigdb::LocalToday())) text += L" (out of date)";
+  const sigdb::DatabaseValues& values = LoadedValues();
+  if (!values.DatabaseDate) return text + L"no date (out of date)";
+  text += WideFromAnsi(values.DatabaseVersion) + L", dated " + WideFromAnsi(sigdb::FormatDatabaseDate(*values.DatabaseDate));
+  if (sigdb::DatabaseAgeRule(values, sigdb::LocalToday())) text += L" (out of date)";
   return text;
 }
 
 void Page::Create() {
+  if (host_.databaseValues == nullptr) {
+    // The header of the databases as they are at start, as the program loaded them.
+    sigdb::SignatureList list;
+    sigdb::LoadDatabaseFile(host_.programFolder / "DB_0x.avn", sigdb::DatabaseKind::FileChecksum, list, ownValues_);
+  }
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof metrics;
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
@@ -169,7 +179,7 @@ void Page::Create() {
                                   *background_,
                                   update::NativeUpdateFiles(),
                                   *view_,
-                                  host_.databaseValues != nullptr ? *host_.databaseValues : noDatabases_,
+                                  LoadedValues(),
                                   [] { return sigdb::LocalToday(); },
                                   host_.databasesReplaced};
   flow_ = std::make_unique<update::UpdateFlow>(std::move(settings), std::move(services));
@@ -302,6 +312,8 @@ void ShowUpdate(HWND updatePage) {
   if (Page* page = PageOf(updatePage)) page->ShowAndFocus();
 }
 
-std::wstring UpdateServerAddress() { return WideFrom(update::win32::ConfiguredUpdateServer(), CP_UTF8); }
+std::wstring UpdateServerAddress() {
+  return WideFrom(update::ConfiguredUpdateServer(platform::NativeRegistry()), CP_UTF8);
+}
 
 }  // namespace kestro::update_page

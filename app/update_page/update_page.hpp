@@ -22,7 +22,7 @@ struct UpdatePageHost {
   std::wstring serverBase;              // empty: UpdateServerAddress()
   std::function<void()> databasesReplaced;  // told after new databases are in place
   std::wstring engineVersion;           // EngineVersion ("4.2"); empty: this build's engine version
-  const sigdb::DatabaseValues* databaseValues = nullptr;  // the loaded databases; null counts as out of date
+  const sigdb::DatabaseValues* databaseValues = nullptr;  // the loaded databases; null: read from DB_0x.avn at creation
   std::filesystem::path appDataFolder;  // empty: the user's application-data folder (KESTRO.tmp, Log.tmp)
   std::function<bool()> connectivityProbe;  // empty: Cek_Lin of KESTROInet.dll in the program folder
 };

@@ -15,6 +15,7 @@
 #include "cli/common/entry.hpp"
 #include "cli/update/console_progress.hpp"
 #include "engine/identity.hpp"
+#include "platform/registry.hpp"
 #include "sigdb/database_loader.hpp"
 #include "sigdb/database_values.hpp"
 #include "update/database_update.hpp"
@@ -23,9 +24,6 @@
 #include "update/update_index.hpp"
 #include "update/update_server.hpp"
 #include "update/version_compare.hpp"
-#ifdef _WIN32
-#include "update/win32/update_server_setting.hpp"
-#endif
 
 namespace kestro::cli {
 namespace {
@@ -72,13 +70,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
   return options;
 }
 
-std::string ConfiguredServer() {
-#ifdef _WIN32
-  return update::win32::ConfiguredUpdateServer();
-#else
-  return update::DefaultUpdateServer();
-#endif
-}
+std::string ConfiguredServer() { return update::ConfiguredUpdateServer(platform::NativeRegistry()); }
 
 void PrintHelp(std::ostream& out) {
   out << "Usage: kestro-update [--server URL] [--db DIR] [--force]\n\n"

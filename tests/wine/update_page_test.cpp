@@ -132,7 +132,7 @@ class UpdatePage : public ::testing::Test {
   }
 
   // The page in a visible top-level window, with the databases dated `date`.
-  void OpenPage(std::optional<sigdb::Date> date, bool connected = true) {
+  void OpenPage(std::optional<sigdb::Date> date, bool connected = true, bool giveValues = true) {
     values.DatabaseVersion = "installed";
     values.DatabaseDate = date;
     WNDCLASSW wc{};
@@ -150,7 +150,7 @@ class UpdatePage : public ::testing::Test {
     UpdatePageHost host{parent, kTitle, programFolder, {}, [this] { ++replacedCalls; }};
     host.serverBase = std::wstring(L"http://127.0.0.1:") + std::to_wstring(server.port()) + L"/files/";
     host.engineVersion = L"4.2";
-    host.databaseValues = &values;
+    if (giveValues) host.databaseValues = &values;
     host.appDataFolder = appData;
     if (connected) host.connectivityProbe = [] { return true; };
     page = CreateUpdatePage(parent, host);
@@ -285,6 +285,14 @@ TEST_F(UpdatePage, AnEmptyProgramFileRaisesTheErrorAndNoOffer) {
   EXPECT_FALSE(fs::exists(programFolder / "UPDATE_43.exe"));
   EXPECT_FALSE(fs::exists(programFolder / "UPDATE_43.exe.part"));
   Screenshot("update_page_empty_program");
+}
+
+TEST_F(UpdatePage, WithoutValuesFromTheHostThePageReadsTheInstalledHeader) {
+  Publish("MZ setup");
+  OpenPage(sigdb::LocalToday(), true, false);  // the installed DB_0x.avn is of 2024
+  ClickUpdateNow();
+  EXPECT_NE(InfoText().find(L"Update found !\r\nDownloading database update 1 ...  SUCCESS"), std::wstring::npos)
+      << InfoText();
 }
 
 TEST_F(UpdatePage, WithoutTheConnectivityLibraryTheComputerCountsAsOffline) {

@@ -12,6 +12,7 @@
 #include "app/update_page/inet_probe.hpp"
 #include "app/update_page/page_text.hpp"
 #include "app/update_page/update_page_view.hpp"
+#include "app/win32/ui_theme.hpp"
 #include "engine/identity.hpp"
 #include "platform/registry.hpp"
 #include "sigdb/database_loader.hpp"
@@ -25,12 +26,15 @@
 namespace kestro::update_page {
 namespace {
 
+namespace ui = app::ui;
+
 constexpr wchar_t kClassName[] = L"KestroUpdatePage";
 // The background downloader's events: progress, then finished.
 constexpr UINT kDownloadMessage = WM_APP + 0x40;
 
-// Layout in dialog units of the page font.
-constexpr int kMargin = 7;
+// Layout in dialog units of the page font (the margins match the other pages' 24 pixels at 96 dpi).
+constexpr int kMarginX = 16;
+constexpr int kMarginY = 14;
 constexpr int kTitleHeight = 16;
 constexpr int kLineHeight = 10;
 constexpr int kGap = 4;
@@ -47,6 +51,25 @@ class HostProbe final : public update::ConnectivityProbe {
  private:
   std::function<bool()> probe_;
 };
+
+int CALLBACK FontFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+// The program's type face: "Segoe UI" where the system has it, otherwise "Tahoma".
+HFONT MakeFont(int points, int weight) {
+  HDC dc = GetDC(nullptr);
+  LOGFONTW query{};
+  query.lfCharSet = DEFAULT_CHARSET;
+  wcscpy_s(query.lfFaceName, L"Segoe UI");
+  bool found = false;
+  EnumFontFamiliesExW(dc, &query, FontFound, reinterpret_cast<LPARAM>(&found), 0);
+  const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
+  ReleaseDC(nullptr, dc);
+  return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, found ? L"Segoe UI" : L"Tahoma");
+}
 
 std::filesystem::path ApplicationDataFolder() {
   wchar_t folder[MAX_PATH] = {};
@@ -69,7 +92,7 @@ class Page {
   void Layout(int width, int height);
   void RunCheck();
   void DownloadEvent(WPARAM which);
-  LRESULT ColorStatic(HDC dc) const;
+  LRESULT ColorStatic(HDC dc, HWND control) const;
   void ShowAndFocus() const;
 
  private:
@@ -126,15 +149,9 @@ void Page::Create() {
     sigdb::SignatureList list;
     sigdb::LoadDatabaseFile(host_.programFolder / "DB_0x.avn", sigdb::DatabaseKind::FileChecksum, list, ownValues_);
   }
-  NONCLIENTMETRICSW metrics{};
-  metrics.cbSize = sizeof metrics;
-  SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
-  textFont_ = CreateFontIndirectW(&metrics.lfMessageFont);
-  LOGFONTW titleLook = metrics.lfMessageFont;
-  titleLook.lfHeight = titleLook.lfHeight * 8 / 5;
-  titleLook.lfWeight = FW_BOLD;
-  titleFont_ = CreateFontIndirectW(&titleLook);
-  whiteBrush_ = CreateSolidBrush(GetSysColor(COLOR_WINDOW));
+  textFont_ = MakeFont(9, FW_NORMAL);
+  titleFont_ = MakeFont(13, FW_BOLD);
+  whiteBrush_ = CreateSolidBrush(ui::kPageBackground);
 
   // Dialog base units of the text font, so the layout follows the font.
   HDC dc = GetDC(window_);
@@ -186,9 +203,9 @@ void Page::Create() {
 }
 
 void Page::Layout(int width, int height) {
-  const int left = X(kMargin);
+  const int left = X(kMarginX);
   const int inner = std::max(0, width - 2 * left);
-  int y = Y(kMargin);
+  int y = Y(kMarginY);
   MoveWindow(title_, left, y, inner, Y(kTitleHeight), TRUE);
   y += Y(kTitleHeight) + Y(kGap);
   MoveWindow(summary_, left, y, inner, Y(kLineHeight), TRUE);
@@ -196,11 +213,11 @@ void Page::Layout(int width, int height) {
   MoveWindow(note_, left, y, inner, Y(2 * kLineHeight), TRUE);
   y += Y(2 * kLineHeight) + Y(kGap);
 
-  const int bottomRow = height - Y(kMargin) - Y(kButtonHeight);
+  const int bottomRow = height - Y(kMarginY) - Y(kButtonHeight);
   const int textBottom = bottomRow - Y(kGap) - Y(kLineHeight);
   MoveWindow(controls_.info, left, y, inner, std::max(0, textBottom - y - Y(kGap)), TRUE);
   MoveWindow(controls_.progressText, left, textBottom, inner, Y(kLineHeight), TRUE);
-  const int barWidth = std::max(0, inner - X(kButtonWidth) - X(kMargin));
+  const int barWidth = std::max(0, inner - X(kButtonWidth) - X(kGap * 2));
   MoveWindow(controls_.progress, left, bottomRow + (Y(kButtonHeight) - Y(kBarHeight)) / 2, barWidth, Y(kBarHeight), TRUE);
   MoveWindow(updateNow_, left + inner - X(kButtonWidth), bottomRow, X(kButtonWidth), Y(kButtonHeight), TRUE);
 }
@@ -227,9 +244,10 @@ void Page::DownloadEvent(WPARAM which) {
   else flow_->OnDownloadError(finished->destination, finished->reason);
 }
 
-LRESULT Page::ColorStatic(HDC dc) const {
-  SetBkColor(dc, GetSysColor(COLOR_WINDOW));
-  SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+LRESULT Page::ColorStatic(HDC dc, HWND control) const {
+  const bool muted = control == note_ || control == controls_.progressText;
+  SetBkColor(dc, ui::kPageBackground);
+  SetTextColor(dc, muted ? ui::kTextMuted : ui::kText);
   return reinterpret_cast<LRESULT>(whiteBrush_);
 }
 
@@ -263,7 +281,7 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       if (page != nullptr) page->DownloadEvent(message - kDownloadMessage);
       return 0;
     case WM_CTLCOLORSTATIC:
-      if (page != nullptr) return page->ColorStatic(reinterpret_cast<HDC>(wParam));
+      if (page != nullptr) return page->ColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
       break;
     case WM_NCDESTROY:
       delete page;
@@ -291,7 +309,7 @@ void RegisterPageClass() {
     wc.lpfnWndProc = PageProc;
     wc.hInstance = GetModuleHandleW(nullptr);
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
     wc.lpszClassName = kClassName;
     return RegisterClassExW(&wc) != 0;
   }();

@@ -28,7 +28,8 @@ struct DatabaseSource {
 };
 
 // The three sources of an index read from `indexUrl`.
-std::array<DatabaseSource, kDatabaseCount> DatabaseSources(const UpdateIndex& index, const std::string& indexUrl);
+std::array<DatabaseSource, kDatabaseCount> DatabaseSources(const UpdateIndex& index,
+                                                           const std::string& indexUrl);
 
 // The temporary names beside a database: the download, and the copy of the
 // file in use kept while the three are replaced.
@@ -42,7 +43,8 @@ class DatabaseUpdateObserver {
   virtual void DownloadStarting(sigdb::DatabaseKind kind) = 0;
   virtual void DownloadProgress(sigdb::DatabaseKind, std::uint64_t /*received*/, std::uint64_t /*total*/) {}
   // The download was fetched and checked: `check.ok`, or the reason it is refused.
-  virtual void DownloadChecked(sigdb::DatabaseKind kind, const DatabaseCheck& check, const FileDigest& digest) = 0;
+  virtual void DownloadChecked(sigdb::DatabaseKind kind, const DatabaseCheck& check,
+                               const FileDigest& digest) = 0;
 };
 
 struct DatabaseUpdateOutcome {

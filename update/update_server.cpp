@@ -8,7 +8,9 @@
 
 namespace kestro::update {
 
-std::string DefaultUpdateServer() { return KESTRO_UPDATE_SERVER; }
+std::string DefaultUpdateServer() {
+  return KESTRO_UPDATE_SERVER;
+}
 
 std::string ConfiguredUpdateServer(platform::RegistryAccess& registry) {
   std::string text;

@@ -15,11 +15,11 @@
 #include "app/win32/ui_theme.hpp"
 #include "engine/identity.hpp"
 #include "platform/registry.hpp"
-#include "sigdb/database_loader.hpp"
 #include "sigdb/database_date.hpp"
+#include "sigdb/database_loader.hpp"
 #include "update/native_downloader.hpp"
-#include "update/update_flow.hpp"
 #include "update/update_files.hpp"
+#include "update/update_flow.hpp"
 #include "update/update_server.hpp"
 #include "update/win32/background_downloader.hpp"
 
@@ -68,7 +68,8 @@ HFONT MakeFont(int points, int weight) {
   const int height = -MulDiv(points, GetDeviceCaps(dc, LOGPIXELSY), 72);
   ReleaseDC(nullptr, dc);
   return CreateFontW(height, 0, 0, 0, weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, found ? L"Segoe UI" : L"Tahoma");
+                     CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS,
+                     found ? L"Segoe UI" : L"Tahoma");
 }
 
 std::filesystem::path ApplicationDataFolder() {
@@ -103,7 +104,9 @@ class Page {
   const sigdb::DatabaseValues& LoadedValues() const {
     return host_.databaseValues != nullptr ? *host_.databaseValues : ownValues_;
   }
-  HWND Owner() const { return host_.mainWindow != nullptr ? host_.mainWindow : GetAncestor(window_, GA_ROOT); }
+  HWND Owner() const {
+    return host_.mainWindow != nullptr ? host_.mainWindow : GetAncestor(window_, GA_ROOT);
+  }
 
   HWND window_;
   UpdatePageHost host_;
@@ -126,19 +129,23 @@ class Page {
   std::unique_ptr<update::UpdateFlow> flow_;
 };
 
-HWND Page::MakeControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int id, HFONT font) {
-  HWND control = CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+HWND Page::MakeControl(const wchar_t* cls, const wchar_t* text, DWORD style, DWORD exStyle, int id,
+                       HFONT font) {
+  HWND control =
+      CreateWindowExW(exStyle, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, window_,
+                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
 }
 
 std::wstring Page::SummaryText() const {
-  const std::wstring version = host_.engineVersion.empty() ? WideFromAnsi(engine::kVersion) : host_.engineVersion;
+  const std::wstring version =
+      host_.engineVersion.empty() ? WideFromAnsi(engine::kVersion) : host_.engineVersion;
   std::wstring text = L"Program version " + version + L"     Signature databases: ";
   const sigdb::DatabaseValues& values = LoadedValues();
   if (!values.DatabaseDate) return text + L"no date (out of date)";
-  text += WideFromAnsi(values.DatabaseVersion) + L", dated " + WideFromAnsi(sigdb::FormatDatabaseDate(*values.DatabaseDate));
+  text += WideFromAnsi(values.DatabaseVersion) + L", dated " +
+          WideFromAnsi(sigdb::FormatDatabaseDate(*values.DatabaseDate));
   if (sigdb::DatabaseAgeRule(values, sigdb::LocalToday())) text += L" (out of date)";
   return text;
 }
@@ -147,7 +154,8 @@ void Page::Create() {
   if (host_.databaseValues == nullptr) {
     // The header of the databases as they are at start, as the program loaded them.
     sigdb::SignatureList list;
-    sigdb::LoadDatabaseFile(host_.programFolder / "DB_0x.avn", sigdb::DatabaseKind::FileChecksum, list, ownValues_);
+    sigdb::LoadDatabaseFile(host_.programFolder / "DB_0x.avn", sigdb::DatabaseKind::FileChecksum, list,
+                            ownValues_);
   }
   textFont_ = MakeFont(9, FW_NORMAL);
   titleFont_ = MakeFont(13, FW_BOLD);
@@ -166,13 +174,15 @@ void Page::Create() {
   baseY_ = tm.tmHeight;
 
   title_ = MakeControl(L"STATIC", L"Program and Database Update", SS_LEFT | SS_NOPREFIX, 0, -1, titleFont_);
-  summary_ = MakeControl(L"STATIC", SummaryText().c_str(), SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, -1, textFont_);
+  summary_ =
+      MakeControl(L"STATIC", SummaryText().c_str(), SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, 0, -1, textFont_);
   note_ = MakeControl(L"STATIC",
                       L"Update Now checks the update server: out-of-date signature databases are downloaded, "
                       L"verified and replaced together; a newer program version is downloaded and offered.",
                       SS_LEFT | SS_NOPREFIX, 0, -1, textFont_);
-  controls_.info = MakeControl(L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
-                               WS_EX_CLIENTEDGE, kIdInfo, textFont_);
+  controls_.info =
+      MakeControl(L"EDIT", L"", ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL | WS_TABSTOP,
+                  WS_EX_CLIENTEDGE, kIdInfo, textFont_);
   SendMessageW(controls_.info, EM_SETLIMITTEXT, 0, 0);
   controls_.progressText = MakeControl(L"STATIC", L"", SS_LEFT | SS_NOPREFIX, 0, kIdProgressText, textFont_);
   controls_.progress = MakeControl(PROGRESS_CLASSW, L"", PBS_SMOOTH, 0, kIdProgress, textFont_);
@@ -184,10 +194,13 @@ void Page::Create() {
   settings.programFolder = host_.programFolder;
   settings.appDataFolder = host_.appDataFolder.empty() ? ApplicationDataFolder() : host_.appDataFolder;
   settings.programName = AnsiFrom(host_.programTitle);
-  settings.localVersion = host_.engineVersion.empty() ? std::string(engine::kVersion) : AnsiFrom(host_.engineVersion);
+  settings.localVersion =
+      host_.engineVersion.empty() ? std::string(engine::kVersion) : AnsiFrom(host_.engineVersion);
 
-  if (host_.connectivityProbe) probe_ = std::make_unique<HostProbe>(host_.connectivityProbe);
-  else probe_ = std::make_unique<InetProbe>(host_.programFolder);
+  if (host_.connectivityProbe)
+    probe_ = std::make_unique<HostProbe>(host_.connectivityProbe);
+  else
+    probe_ = std::make_unique<InetProbe>(host_.programFolder);
   downloader_ = update::MakeNativeDownloader();
   background_ = std::make_unique<update::win32::WindowDownloader>(window_, kDownloadMessage);
   view_ = std::make_unique<PageView>(controls_, Owner(), host_.programTitle);
@@ -218,7 +231,8 @@ void Page::Layout(int width, int height) {
   MoveWindow(controls_.info, left, y, inner, std::max(0, textBottom - y - Y(kGap)), TRUE);
   MoveWindow(controls_.progressText, left, textBottom, inner, Y(kLineHeight), TRUE);
   const int barWidth = std::max(0, inner - X(kButtonWidth) - X(kGap * 2));
-  MoveWindow(controls_.progress, left, bottomRow + (Y(kButtonHeight) - Y(kBarHeight)) / 2, barWidth, Y(kBarHeight), TRUE);
+  MoveWindow(controls_.progress, left, bottomRow + (Y(kButtonHeight) - Y(kBarHeight)) / 2, barWidth,
+             Y(kBarHeight), TRUE);
   MoveWindow(updateNow_, left + inner - X(kButtonWidth), bottomRow, X(kButtonWidth), Y(kButtonHeight), TRUE);
 }
 
@@ -240,8 +254,10 @@ void Page::DownloadEvent(WPARAM which) {
   }
   const auto finished = background_->TakeFinished();
   if (!finished) return;
-  if (finished->complete) flow_->OnDownloadComplete(finished->total, finished->destination);
-  else flow_->OnDownloadError(finished->destination, finished->reason);
+  if (finished->complete)
+    flow_->OnDownloadComplete(finished->total, finished->destination);
+  else
+    flow_->OnDownloadError(finished->destination, finished->reason);
 }
 
 LRESULT Page::ColorStatic(HDC dc, HWND control) const {
@@ -256,7 +272,9 @@ void Page::ShowAndFocus() const {
   SetFocus(updateNow_);
 }
 
-Page* PageOf(HWND window) { return reinterpret_cast<Page*>(GetWindowLongPtrW(window, GWLP_USERDATA)); }
+Page* PageOf(HWND window) {
+  return reinterpret_cast<Page*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+}
 
 LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   Page* page = PageOf(window);
@@ -281,7 +299,8 @@ LRESULT HandleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
       if (page != nullptr) page->DownloadEvent(message - kDownloadMessage);
       return 0;
     case WM_CTLCOLORSTATIC:
-      if (page != nullptr) return page->ColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+      if (page != nullptr)
+        return page->ColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
       break;
     case WM_NCDESTROY:
       delete page;
@@ -322,8 +341,8 @@ HWND CreateUpdatePage(HWND parent, const UpdatePageHost& host) {
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
   RegisterPageClass();
-  return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Update", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0, parent,
-                         nullptr, GetModuleHandleW(nullptr), const_cast<UpdatePageHost*>(&host));
+  return CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"Update", WS_CHILD | WS_CLIPCHILDREN, 0, 0, 0, 0,
+                         parent, nullptr, GetModuleHandleW(nullptr), const_cast<UpdatePageHost*>(&host));
 }
 
 void ShowUpdate(HWND updatePage) {

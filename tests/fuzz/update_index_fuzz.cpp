@@ -40,14 +40,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     content.programUrl = held.programUrl;
     content.databaseUrls = held.databaseUrls;
     for (std::size_t slot = 0; slot < held.digests.size(); ++slot) {
-      if (held.digests[slot].state == FileDigest::State::Given) content.digests[slot] = held.digests[slot].value;
+      if (held.digests[slot].state == FileDigest::State::Given)
+        content.digests[slot] = held.digests[slot].value;
     }
     UpdateIndex again;
     ReadUpdateIndex(WriteUpdateIndex(content), again);
     Check(again.serverDigits == held.serverDigits);
     Check(again.programUrl == held.programUrl);
     for (std::size_t slot = 0; slot < held.digests.size(); ++slot) {
-      if (held.digests[slot].state == FileDigest::State::Given) Check(again.digests[slot] == held.digests[slot]);
+      if (held.digests[slot].state == FileDigest::State::Given)
+        Check(again.digests[slot] == held.digests[slot]);
     }
   }
 

@@ -1,8 +1,9 @@
 // The update server address: the registry value before the build's default.
+#include "update/update_server.hpp"
+
 #include <gtest/gtest.h>
 
 #include "platform/memory_registry.hpp"
-#include "update/update_server.hpp"
 
 namespace kestro::update {
 namespace {
@@ -12,7 +13,8 @@ TEST(UpdateServer, TheRegistryValueOverridesTheBuildDefault) {
   EXPECT_EQ(ConfiguredUpdateServer(registry), DefaultUpdateServer());
   EXPECT_FALSE(DefaultUpdateServer().empty());
 
-  registry.SetText(platform::RegistryRoot::CurrentUser, "Software\\KESTRO", "UpdateServer", "http://127.0.0.1:8080/files/");
+  registry.SetText(platform::RegistryRoot::CurrentUser, "Software\\KESTRO", "UpdateServer",
+                   "http://127.0.0.1:8080/files/");
   EXPECT_EQ(ConfiguredUpdateServer(registry), "http://127.0.0.1:8080/files/");
 
   // An empty text or a value of another type leaves the default.

@@ -12,6 +12,7 @@ packages=(
   libarchive-dev
   clang libclang-rt-14-dev
   gzip
+  openssl osslsigncode
 )
 
 missing=()

@@ -2,7 +2,7 @@
 
 #include <system_error>
 
-#include "checks/cls_file.hpp"
+#include "io/cls_file.hpp"
 #include "systools/number_format.hpp"
 
 namespace kestro::systools {

@@ -38,7 +38,8 @@ if(KESTRO_WINDOWS)
   endif()
 
   kestro_test(wine_systools_test
-    SOURCES systools_process_test.cpp systools_service_test.cpp systools_file_test.cpp systools_wine_support.cpp
+    SOURCES systools_process_test.cpp systools_service_test.cpp systools_file_test.cpp systools_launcher_test.cpp
+            systools_wine_support.cpp
             com_wine_support.cpp systools_comctl6.rc
     DEPS kestro_systools_win TIMEOUT 240)
   target_compile_options(wine_systools_test PRIVATE -Wno-non-virtual-dtor)

@@ -79,8 +79,8 @@ void Select(HWND list, int row) {
   ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-std::future<std::wstring> AnswerMessageBox(const std::wstring& title, int button) {
-  return std::async(std::launch::async, [title, button]() -> std::wstring {
+std::future<std::optional<std::wstring>> AnswerDialog(const std::wstring& title, int button) {
+  return std::async(std::launch::async, [title, button]() -> std::optional<std::wstring> {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while (std::chrono::steady_clock::now() < end) {
       HWND box = FindWindowW(L"#32770", title.c_str());
@@ -92,8 +92,26 @@ std::future<std::wstring> AnswerMessageBox(const std::wstring& title, int button
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    return L"";
+    return std::nullopt;
   });
+}
+
+std::future<std::wstring> AnswerMessageBox(const std::wstring& title, int button) {
+  return std::async(std::launch::async, [title, button]() -> std::wstring {
+    return AnswerDialog(title, button).get().value_or(L"");
+  });
+}
+
+std::vector<DWORD> ProcessesNamed(const std::wstring& name) {
+  std::vector<DWORD> found;
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return found;
+  PROCESSENTRY32W entry{sizeof(entry)};
+  for (BOOL more = Process32FirstW(snapshot, &entry); more; more = Process32NextW(snapshot, &entry)) {
+    if (_wcsicmp(entry.szExeFile, name.c_str()) == 0) found.push_back(entry.th32ProcessID);
+  }
+  CloseHandle(snapshot);
+  return found;
 }
 
 std::vector<DWORD> ThreadIds(DWORD pid) {

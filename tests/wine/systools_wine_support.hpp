@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include <future>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -54,10 +55,16 @@ std::wstring CellText(HWND list, int row, int column);
 int FindRow(HWND list, int column, const std::wstring& text);
 void Select(HWND list, int row);
 
-// Waits (on another thread) for a message box with the title `title`, reads
-// its text and presses `button` (IDYES, IDNO, IDOK). The future holds the
-// text, or "" when no box came within the time.
+// Waits (on another thread) for a dialog box with the title `title`, reads
+// its message text and presses `button` (IDYES, IDNO, IDOK, IDCANCEL). The
+// future holds the text ("" when the box has none), or nothing when no box
+// came within the time.
+std::future<std::optional<std::wstring>> AnswerDialog(const std::wstring& title, int button);
+// The same for a message box, whose text must be there: "" when none came.
 std::future<std::wstring> AnswerMessageBox(const std::wstring& title, int button);
+
+// The processes (identifiers) whose executable is `name`.
+std::vector<DWORD> ProcessesNamed(const std::wstring& name);
 
 // The threads of a process (Tool Help).
 std::vector<DWORD> ThreadIds(DWORD pid);

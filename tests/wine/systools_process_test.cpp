@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <chrono>
+#include <filesystem>
 
 #include "systools/process_model.hpp"
 #include "systools/size_text.hpp"
@@ -12,6 +13,7 @@
 #include "systools/win32/panel_ids.hpp"
 #include "systools/win32/process_tools.hpp"
 #include "systools/win32/tools_panels.hpp"
+#include "tests/support/temp_dir.hpp"
 #include "tests/wine/com_wine_support.hpp"
 #include "tests/wine/systools_wine_support.hpp"
 
@@ -204,6 +206,40 @@ TEST_F(ProcessPanelTest, DetailWindowShowsTheParentAndThenThatItIsGone) {
   TerminateProcess(childHandle, 0);
   WaitForSingleObject(childHandle, 5000);
   CloseHandle(childHandle);
+}
+
+TEST_F(ProcessPanelTest, SelectingAProcessWhoseFileIsGoneSaysSoOnce) {
+  test::TempDir dir;
+  const std::filesystem::path copy = dir / "vanishing_sleeper.exe";
+  ASSERT_TRUE(CopyFileW(StartedProgram::Path().c_str(), copy.c_str(), FALSE));
+  std::wstring commandLine = L"\"" + copy.wstring() + L"\" wait 0";
+  STARTUPINFOW startup{sizeof(startup)};
+  PROCESS_INFORMATION info{};
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+  Sleep(300);
+  Refresh();
+  const int row = FindRow(list_, kPidColumn, std::to_wstring(info.dwProcessId));
+  ASSERT_GE(row, 0);
+  // A running program's file cannot be deleted, but it can be renamed away.
+  const bool deleted = MoveFileW(copy.c_str(), (dir / "renamed.exe").c_str()) != FALSE;
+  if (deleted) {
+    auto first = test::AnswerDialog(test::kTestTitle, IDOK);
+    test::Select(list_, row);
+    test::PumpMessages(std::chrono::milliseconds(300));
+    const auto text = first.get();
+    ASSERT_TRUE(text.has_value());
+    EXPECT_EQ(_wcsicmp(text->c_str(), (L"File " + copy.wstring() + L" not found !!").c_str()), 0) << *text;
+    // The refreshed list keeps the process selected without asking again.
+    auto second = test::AnswerDialog(test::kTestTitle, IDOK, std::chrono::milliseconds(1500));
+    test::PumpMessages(std::chrono::milliseconds(1500));
+    EXPECT_FALSE(second.get().has_value());
+    EXPECT_GE(FindRow(list_, kPidColumn, std::to_wstring(info.dwProcessId)), 0);
+  }
+  TerminateProcess(info.hProcess, 0);
+  WaitForSingleObject(info.hProcess, 5000);
+  CloseHandle(info.hProcess);
+  CloseHandle(info.hThread);
+  if (!deleted) GTEST_SKIP() << "the system keeps a running program's file from being renamed";
 }
 
 TEST_F(ProcessPanelTest, EmptyModuleListShowsTheEmptyState) {

@@ -79,9 +79,10 @@ void Select(HWND list, int row) {
   ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
 }
 
-std::future<std::optional<std::wstring>> AnswerDialog(const std::wstring& title, int button) {
-  return std::async(std::launch::async, [title, button]() -> std::optional<std::wstring> {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+std::future<std::optional<std::wstring>> AnswerDialog(const std::wstring& title, int button,
+                                                      std::chrono::milliseconds limit) {
+  return std::async(std::launch::async, [title, button, limit]() -> std::optional<std::wstring> {
+    const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
       HWND box = FindWindowW(L"#32770", title.c_str());
       if (box != nullptr && IsWindowVisible(box)) {
@@ -100,6 +101,18 @@ std::future<std::wstring> AnswerMessageBox(const std::wstring& title, int button
   return std::async(std::launch::async, [title, button]() -> std::wstring {
     return AnswerDialog(title, button).get().value_or(L"");
   });
+}
+
+void PumpMessages(std::chrono::milliseconds duration) {
+  const auto end = std::chrono::steady_clock::now() + duration;
+  while (std::chrono::steady_clock::now() < end) {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+    Sleep(10);
+  }
 }
 
 std::vector<DWORD> ProcessesNamed(const std::wstring& name) {

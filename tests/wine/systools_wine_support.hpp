@@ -6,6 +6,7 @@
 
 #include <commctrl.h>
 
+#include <chrono>
 #include <future>
 #include <optional>
 #include <string>
@@ -59,7 +60,10 @@ void Select(HWND list, int row);
 // its message text and presses `button` (IDYES, IDNO, IDOK, IDCANCEL). The
 // future holds the text ("" when the box has none), or nothing when no box
 // came within the time.
-std::future<std::optional<std::wstring>> AnswerDialog(const std::wstring& title, int button);
+std::future<std::optional<std::wstring>> AnswerDialog(const std::wstring& title, int button,
+                                                      std::chrono::milliseconds limit = std::chrono::seconds(15));
+// Processes this thread's window messages for a while.
+void PumpMessages(std::chrono::milliseconds duration);
 // The same for a message box, whose text must be there: "" when none came.
 std::future<std::wstring> AnswerMessageBox(const std::wstring& title, int button);
 

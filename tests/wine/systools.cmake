@@ -41,7 +41,7 @@ if(KESTRO_WINDOWS)
     SOURCES systools_process_test.cpp systools_service_test.cpp systools_file_test.cpp systools_launcher_test.cpp
             systools_wine_support.cpp
             com_wine_support.cpp systools_comctl6.rc
-    DEPS kestro_systools_win TIMEOUT 240)
+    DEPS kestro_systools_win)
   target_compile_options(wine_systools_test PRIVATE -Wno-non-virtual-dtor)
   add_dependencies(wine_systools_test kestro_systools_sleeper kestro_systools_signee)
   foreach(library KESTROKeyboard KESTROEngine)

@@ -33,8 +33,14 @@ TEST(FilePropertiesTest, SignedAndUnsignedExecutables) {
   EXPECT_EQ(TestEmbeddedSignature((dir / "plain.txt").wstring()), SignatureState::NotSigned);
 }
 
-TEST(FilePropertiesTest, VersionRecordsOfOurOwnLibraries) {
+// The build's output folder (beside tests/ when the test runs on its own).
+std::filesystem::path OutFolder() {
   const auto out = test::OutputDir();
+  return out.empty() ? test::TestProgramFolder().parent_path() / "out" : out;
+}
+
+TEST(FilePropertiesTest, VersionRecordsOfOurOwnLibraries) {
+  const auto out = OutFolder();
   const VersionRecord keyboard = ReadVersionRecord((out / L"KESTROKeyboard.dll").wstring());
   EXPECT_EQ(keyboard[VersionField::FileDescription], L"KESTRO Virtual Keyboard");
   EXPECT_EQ(keyboard[VersionField::FileVersion], L"1.0.0.13");

@@ -7,6 +7,7 @@
 
 #include "checks/extension_list.hpp"
 #include "checks/marker_matcher.hpp"
+#include "checks/script_statistic.hpp"
 
 namespace kestro::checks {
 namespace {
@@ -125,14 +126,9 @@ bool StatisticHit(std::initializer_list<std::span<const std::uint8_t>> blocks) {
   std::int64_t inRange = 0;
   std::int64_t others = 0;
   for (const auto& block : blocks) {
-    for (const std::uint8_t byte : block) {
-      if (byte == 0) continue;
-      if (byte >= 32 && byte <= 57) {
-        ++inRange;
-      } else {
-        ++others;
-      }
-    }
+    const ScriptCharacterCounts counts = CountScriptCharacters(block);
+    inRange += counts.inRange;
+    others += counts.others;
   }
   return inRange > others;
 }

@@ -7,10 +7,19 @@
 #include "platform/file.hpp"
 
 namespace kestro::checks {
+namespace {
+
+std::string Utf8Text(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace
 
 FileView FileView::Open(const std::filesystem::path& path) {
   FileView view;
   view.path_ = path;
+  view.pathText_ = Utf8Text(path);
   view.handle_ = mdlPE::OpenForChecking(path);
   if (view.handle_ <= 0) {
     view.handle_ = 0;
@@ -38,6 +47,7 @@ FileView FileView::Open(const std::filesystem::path& path) {
 FileView FileView::FromBytes(std::filesystem::path path, std::span<const std::uint8_t> bytes) {
   FileView view;
   view.path_ = std::move(path);
+  view.pathText_ = Utf8Text(view.path_);
   view.size_ = static_cast<std::int64_t>(bytes.size());
   view.external_ = bytes;
   view.external_set_ = true;
@@ -47,6 +57,7 @@ FileView FileView::FromBytes(std::filesystem::path path, std::span<const std::ui
 
 FileView::FileView(FileView&& other) noexcept
     : path_(std::move(other.path_)),
+      pathText_(std::move(other.pathText_)),
       handle_(std::exchange(other.handle_, 0)),
       size_(other.size_),
       memory_(std::move(other.memory_)),

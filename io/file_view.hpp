@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "io/cls_file.hpp"
 #include "io/positioned_reader.hpp"
@@ -45,6 +46,8 @@ class FileView final : public PositionedReader {
   ~FileView() override;
 
   const std::filesystem::path& Path() const { return path_; }
+  // The path as UTF-8 text (made once; the checks test its extension often).
+  const std::string& PathText() const { return pathText_; }
   bool Opened() const { return size_ >= 0; }
 
   // Size in bytes; -1 when the file could not be opened.
@@ -72,6 +75,7 @@ class FileView final : public PositionedReader {
   std::span<const std::uint8_t> Memory() const;
 
   std::filesystem::path path_;
+  std::string pathText_;
   std::int32_t handle_ = 0;
   std::int64_t size_ = -1;
   ReadBuffer memory_;                          // the first held_ bytes of the file

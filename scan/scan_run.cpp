@@ -89,18 +89,22 @@ bool ScanRun::StartFromCommand(const std::string& targetText) {
     observer_.ShowMessage(kPathNotFound, MessageIcon::Exclamation);
     return false;
   }
-  if (state_.ScanRunning) return false;
+  if (state_.ScanRunning) {
+    observer_.BringScanPageForward();
+    return false;
+  }
   state_.ScanTarget = fs::path(std::u8string(targetText.begin(), targetText.end()));
   services_.WriteScanHeader(state_.ScanTarget);
   Run();
   return true;
 }
 
-void ScanRun::ScanContextMenu(const fs::path& folder) {
-  std::string text = FolderText(folder);
-  state_.ScanTarget = fs::path(std::u8string(text.begin(), text.end()));
-  services_.WriteScanHeader(state_.ScanTarget);
-  Run();
+bool ScanRun::ScanContextMenu(const std::string& targetText) {
+  // The hand-over is judged as given ("C:" is refused), then scanned as a folder.
+  if (!IsDriveFolderText(targetText)) return StartFromCommand(targetText);
+  std::string text = targetText;
+  if (text.back() != '\\') text.push_back('\\');
+  return StartFromCommand(text);
 }
 
 void ScanRun::Run() {
@@ -132,6 +136,15 @@ void ScanRun::Stop() {
   EndState();
 }
 
+bool ScanRun::Enters(const fs::path& folder) const {
+  return options_.Filter == nullptr || options_.Filter->EntersFolder(folder);
+}
+
+bool ScanRun::Takes(const WalkFolder& folder, platform::FolderListing& listing) const {
+  // The file's path is built only for a filter that asks for it.
+  return options_.Filter == nullptr || options_.Filter->TakesFile(folder.Child(listing.NativeName()));
+}
+
 void ScanRun::BeginState() {
   if (!options_.IsWindowsXP) observer_.TaskbarProgressStart();
   markers_.SetMarker("MulaiScan", 1);
@@ -147,13 +160,17 @@ void ScanRun::CountingWalk(const fs::path& folder) {
   const WalkFolder here(folder);
   while (!state_.StopRequested && listing.Next()) {
     switch (listing.Kind()) {
-      case platform::ListedKind::Folder:
+      case platform::ListedKind::Folder: {
+        const fs::path child = here.Child(listing.NativeName());
+        if (!Enters(child)) break;
         ++state_.TotalFolders;
         observer_.Counted(state_.TotalFiles, state_.TotalFolders);
-        CountingWalk(here.Child(listing.NativeName()));
+        CountingWalk(child);
         break;
+      }
       case platform::ListedKind::File:
       case platform::ListedKind::OtherFile:
+        if (!Takes(here, listing)) break;
         pump_.PumpMessages();
         ++state_.TotalFiles;
         observer_.Counted(state_.TotalFiles, state_.TotalFolders);
@@ -178,12 +195,14 @@ void ScanRun::ScanningWalk(const fs::path& folder, std::uint32_t& counter) {
       return;
     }
     switch (listing.Kind()) {
-      case platform::ListedKind::Folder:
-        ScanningWalk(here.Child(listing.NativeName()), counter);
+      case platform::ListedKind::Folder: {
+        const fs::path child = here.Child(listing.NativeName());
+        if (Enters(child)) ScanningWalk(child, counter);
         break;
+      }
       case platform::ListedKind::File:
       case platform::ListedKind::OtherFile:
-        VisitFile(here, listing, counter);
+        if (Takes(here, listing)) VisitFile(here, listing, counter);
         break;
       case platform::ListedKind::Skipped:
         break;

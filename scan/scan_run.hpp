@@ -13,6 +13,10 @@
 
 #include "scan/scan_state.hpp"
 
+namespace kestro::platform {
+class FolderListing;
+}
+
 namespace kestro::scan {
 
 enum class MessageIcon { Information, Exclamation, Error };
@@ -166,13 +170,14 @@ class ScanRun {
   const std::string& FinishMessage() const { return finishMessage_; }
 
  private:
+  struct WalkFolder;
+
   void BeginState();
   bool Enters(const std::filesystem::path& folder) const;
-  bool Takes(const std::filesystem::path& file) const;
+  bool Takes(const WalkFolder& folder, platform::FolderListing& listing) const;
   void CountingWalk(const std::filesystem::path& folder);
   void ScanningWalk(const std::filesystem::path& folder, std::uint32_t& counter);
-  void VisitFile(const std::filesystem::path& folder, const std::filesystem::path& path,
-                 std::uint32_t& counter);
+  void VisitFile(const WalkFolder& folder, platform::FolderListing& listing, std::uint32_t& counter);
   void Finish(std::uint32_t detections);
   void EndState();
 
@@ -184,6 +189,7 @@ class ScanRun {
   CandidateSink& sink_;
   ScanOptions options_;
   std::string finishMessage_;
+  std::string pathText_;  // the visited file's path as UTF-8, reused from file to file
 };
 
 }  // namespace kestro::scan

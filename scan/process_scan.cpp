@@ -116,7 +116,16 @@ void ProcessCheck::Check(const fs::path& path, const std::string& pathText, std:
 void ProcessReport::Check(const fs::path& path, const std::string& pathText, std::uint32_t) {
   try {
     if (!checked_.insert(pathText).second) return;
-    const checks::CheckResult result = FileCheck(path, file_.check);
+    checks::CheckResult result;
+    {
+      checks::FileView view = checks::FileView::Open(path);
+      result = FileCheck(view, file_.check);
+      // The file check looks up checksums of Windows programs only; a running
+      // executable of another kind (a Linux machine's own) is looked up too.
+      if (!result && view.Opened() && view.Size() < kFileCheckSizeLimit && view.PeProbe() < 1) {
+        result = FileChecksumLookup(view, file_.check.lists.fileChecksums);
+      }
+    }
     if (!result) return;
     CommitProcessDetection(result.detectionName, path, pathText, file_, /*applyCleanAll=*/false);
   } catch (const std::exception&) {
@@ -133,7 +142,10 @@ ProcessWalkCounts WalkProcesses(ProcessWalkContext& context, RunningProcessCheck
         ++counts.notReadable;
         context.observer.ProcessNotReadable(entry.id);
       }
-      const std::string pathText = NormaliseProcessPath(entry.executable, windowsFolder);
+      // A POSIX path is taken as it is: a backslash is an ordinary character there.
+      const std::string pathText = entry.executable.starts_with('/')
+                                       ? entry.executable
+                                       : NormaliseProcessPath(entry.executable, windowsFolder);
       if (pathText.empty()) return;
       ++counts.withPath;
       const fs::path path = PathFromUtf8(pathText);

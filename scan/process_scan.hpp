@@ -141,8 +141,10 @@ class ProcessCheck final : public RunningProcessCheck {
 
 // The console's process check: every executable that the file check detects,
 // whatever its name, becomes a detection record (location = the path) with its
-// log line; an executable run by several processes is checked once. Nothing is
-// frozen, asked or ended, and CleanAll is not applied.
+// log line; an executable that is not a Windows program (a Linux machine's own)
+// is also looked up in the file-checksum list. An executable run by several
+// processes is checked once. Nothing is frozen, asked or ended, and CleanAll is
+// not applied.
 class ProcessReport final : public RunningProcessCheck {
  public:
   explicit ProcessReport(ScanOneFileContext& file) : file_(file) {}
@@ -169,7 +171,8 @@ struct ProcessWalkCounts {
   std::uint32_t notReadable = 0;  // refused for lack of rights
 };
 
-// The process walk: one snapshot, each process's executable path normalised;
+// The process walk: one snapshot, each process's executable path normalised
+// (a POSIX path, starting with "/", is taken as it is);
 // a process with a path has its file name shown, its process line logged and,
 // when `check` is given, the check run. Processes without a path are skipped.
 ProcessWalkCounts WalkProcesses(ProcessWalkContext& context, RunningProcessCheck* check);

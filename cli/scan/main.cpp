@@ -19,6 +19,7 @@
 #include "checks/shortcut_check.hpp"
 #include "cli/common/entry.hpp"
 #include "cli/scan/console_output.hpp"
+#include "cli/scan/process_mode.hpp"
 #include "cli/scan/scan_options.hpp"
 #include "engine/identity.hpp"
 #include "log/scan_log.hpp"
@@ -204,7 +205,6 @@ int ToolMain(const std::vector<std::string>& args) {
   if (options.logFile) {
     scanLog.emplace(log::ScanLog::AtFile(*options.logFile, {std::string(engine::kProgram), std::string(engine::kVersion)}));
     scanLog->StartLog();
-    scanLog->StartScanSection();
   }
   const log::ScanLog* logPtr = scanLog ? &*scanLog : nullptr;
 
@@ -257,6 +257,9 @@ int ToolMain(const std::vector<std::string>& args) {
   ConsoleScanServices services(logPtr, routine, extractFolder);
 
   const auto started = std::chrono::steady_clock::now();
+  // The log lists the running processes before its scanning section.
+  if (options.processes) ScanRunningProcesses(fileContext, logPtr, std::cerr);
+  if (scanLog) scanLog->StartScanSection();
   bool anyMissing = false;
   for (const std::string& arg : options.paths) {
     if (state.StopRequested) break;

@@ -50,6 +50,8 @@ ParseResult ParseScanOptions(const std::vector<std::string>& args) {
       o.archives = false;
     } else if (a == "--json") {
       o.json = true;
+    } else if (a == "--processes") {
+      o.processes = true;
     } else if (a == "-j" || a.rfind("-j", 0) == 0 || a.rfind("--jobs=", 0) == 0) {
       std::string text;
       if (a == "-j") {
@@ -71,12 +73,13 @@ ParseResult ParseScanOptions(const std::vector<std::string>& args) {
       return result;
     }
   }
-  if (o.paths.empty()) result.error = "no folder or file to scan";
+  if (o.paths.empty() && !o.processes) result.error = "no folder or file to scan";
   return result;
 }
 
 std::string ScanHelpText() {
   return R"(Usage: kestro-scan [OPTIONS] PATH...
+       kestro-scan --processes [OPTIONS] [PATH...]
 
 Scans folders (recursively) and files with the KESTRO Antivirus checks and
 signature databases. Candidate files are those the desktop scan examines: names
@@ -104,6 +107,14 @@ Options:
                       the log are the same as with -j 1
   --json              one JSON object per detection (name, location, path,
                       packer, time) instead of the column layout
+  --processes         first check the executable of every running process,
+                      whatever its name (each file once; executables that are
+                      not Windows programs are looked up in the checksum list
+                      too); a detection is reported like a file, its location
+                      the executable's path. Processes are never suspended,
+                      asked about or ended, and --clean/--quarantine leave
+                      these files alone. Processes the tool may not look into
+                      (other users', protected ones) are counted on stderr.
   -h, --help          show this help
 
 Exit status: 0 no detection, 1 detections, 2 an error (bad arguments,

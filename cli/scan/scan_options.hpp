@@ -23,6 +23,7 @@ struct ScanOptions {
   bool archives = true;
   unsigned jobs = 1;
   bool json = false;
+  bool processes = false;  // check the executables of the running processes
 };
 
 struct ParseResult {

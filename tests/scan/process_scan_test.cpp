@@ -256,6 +256,12 @@ TEST_F(ProcessScanTest, OnlyDetectedExecutablesWithExeNamesAreAskedAbout) {
   Check(dir / "one" / "sleeper.dll", 101);
   Check(dir / "one" / "missing.exe", 102);
   EXPECT_EQ(events, Events{});
+  // The desktop check is the file check: a listed checksum counts for Windows programs only.
+  std::vector<std::uint8_t> notPe(23000, 7);
+  WriteFile(dir / "one" / "tool.exe", notPe);
+  lists.fileChecksums.Append("Test.Process.B", checks::SampledFileChecksum(dir / "one" / "tool.exe"));
+  Check(dir / "one" / "tool.exe", 103);
+  EXPECT_EQ(events, Events{});
 }
 
 TEST_F(ProcessScanTest, AllowThawsAndAddsNoRecord) {
@@ -319,6 +325,7 @@ TEST_F(ProcessScanTest, WalkNormalisesShowsLogsAndChecksEveryProcessWithAPath) {
       {8, "", true},         // another user's process
       {12, R"(\SystemRoot\System32\smss.exe)", false},
       {16, Text(dir / "one" / "sleeper.exe"), false},
+      {20, R"(/opt/odd\\name)", false},
   };
   class Collect final : public scan::RunningProcessCheck {
    public:
@@ -330,35 +337,45 @@ TEST_F(ProcessScanTest, WalkNormalisesShowsLogsAndChecksEveryProcessWithAPath) {
   } collect;
   scan::ProcessWalkContext walk{processes, R"(C:\Windows)", observer, log};
   const scan::ProcessWalkCounts counts = scan::WalkProcesses(walk, &collect);
-  EXPECT_EQ(counts.processes, 4u);
-  EXPECT_EQ(counts.withPath, 2u);
+  EXPECT_EQ(counts.processes, 5u);
+  EXPECT_EQ(counts.withPath, 3u);
   EXPECT_EQ(counts.notReadable, 1u);
   EXPECT_EQ(events, Events{"not readable 8"});
-  EXPECT_EQ(observer.shown, (std::vector<std::string>{"smss.exe", "sleeper.exe"}));
-  EXPECT_EQ(log.processLines, (std::vector<std::string>{R"(C:\Windows\System32\smss.exe)", Text(dir / "one" / "sleeper.exe")}));
+  EXPECT_EQ(observer.shown, (std::vector<std::string>{"smss.exe", "sleeper.exe", "name"}));
+  EXPECT_EQ(log.processLines, (std::vector<std::string>{R"(C:\Windows\System32\smss.exe)",
+                                                        Text(dir / "one" / "sleeper.exe"), R"(/opt/odd\\name)"}));
+  // A POSIX path is never normalised: its backslashes are part of a name.
   EXPECT_EQ(collect.seen, (std::vector<std::string>{R"(12 C:\Windows\System32\smss.exe)",
-                                                    "16 " + Text(dir / "one" / "sleeper.exe")}));
+                                                    "16 " + Text(dir / "one" / "sleeper.exe"),
+                                                    R"(20 /opt/odd\\name)"}));
   // Without a check the walk only shows and logs.
   log.processLines.clear();
   scan::WalkProcesses(walk, nullptr);
-  EXPECT_EQ(log.processLines.size(), 2u);
+  EXPECT_EQ(log.processLines.size(), 3u);
 }
 
 TEST_F(ProcessScanTest, ReportRecordsEachDetectedExecutableOnceAndNeverCleans) {
   file.cleanAll = true;
   scan::ProcessReport report(file);
   FakeProcessList processes;
+  // A program that is not a Windows one, listed by its checksum.
+  std::vector<std::uint8_t> elf(23000, 7);
+  elf[0] = 0x7F;
+  WriteFile(dir / "one" / "tool", elf);
+  lists.fileChecksums.Append("Test.Process.B", checks::SampledFileChecksum(dir / "one" / "tool"));
   processes.entries = {{20, Text(dir / "one" / "sleeper.dll"), false},
                        {21, Text(dir / "one" / "sleeper.exe"), false},
                        {22, Text(dir / "one" / "sleeper.exe"), false},
-                       {23, Text(dir / "one" / "clean.exe"), false}};
+                       {23, Text(dir / "one" / "clean.exe"), false},
+                       {24, Text(dir / "one" / "tool"), false}};
   scan::ProcessWalkContext walk{processes, {}, observer, log};
   scan::WalkProcesses(walk, &report);
-  EXPECT_EQ(report.ExecutablesChecked(), 3u);
+  EXPECT_EQ(report.ExecutablesChecked(), 4u);
   const std::string pad(6 + 5, ' ');
   EXPECT_EQ(events, (Events{"record Test.Process.A", "count 1", "log Test.Process.A" + pad + Text(dir / "one" / "sleeper.dll"),
-                            "record Test.Process.A", "count 2", "log Test.Process.A" + pad + Text(dir / "one" / "sleeper.exe")}));
-  ASSERT_EQ(detections.rows.size(), 2u);
+                            "record Test.Process.A", "count 2", "log Test.Process.A" + pad + Text(dir / "one" / "sleeper.exe"),
+                            "record Test.Process.B", "count 3", "log Test.Process.B" + pad + Text(dir / "one" / "tool")}));
+  ASSERT_EQ(detections.rows.size(), 3u);
   EXPECT_EQ(detections.rows[1].location, Text(dir / "one" / "sleeper.exe"));
   EXPECT_EQ(detections.rows[1].packer, "Inno Setup");
 }

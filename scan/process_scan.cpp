@@ -120,8 +120,8 @@ void ProcessReport::Check(const fs::path& path, const std::string& pathText, std
     {
       checks::FileView view = checks::FileView::Open(path);
       result = FileCheck(view, file_.check);
-      // The file check looks up checksums of Windows programs only; a running
-      // executable of another kind (a Linux machine's own) is looked up too.
+      // The file check looks up checksums of 32-bit Windows images only; a
+      // running executable of another kind (64-bit, Linux) is looked up too.
       if (!result && view.Opened() && view.Size() < kFileCheckSizeLimit && view.PeProbe() < 1) {
         result = FileChecksumLookup(view, file_.check.lists.fileChecksums);
       }

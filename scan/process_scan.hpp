@@ -141,8 +141,9 @@ class ProcessCheck final : public RunningProcessCheck {
 
 // The console's process check: every executable that the file check detects,
 // whatever its name, becomes a detection record (location = the path) with its
-// log line; an executable that is not a Windows program (a Linux machine's own)
-// is also looked up in the file-checksum list. An executable run by several
+// log line; an executable the file check does not look up by checksum (not a
+// 32-bit Windows image: a 64-bit or a Linux program) is looked up in the
+// file-checksum list too. An executable run by several
 // processes is checked once. Nothing is frozen, asked or ended, and CleanAll is
 // not applied.
 class ProcessReport final : public RunningProcessCheck {

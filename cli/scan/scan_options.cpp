@@ -108,10 +108,11 @@ Options:
   --json              one JSON object per detection (name, location, path,
                       packer, time) instead of the column layout
   --processes         first check the executable of every running process,
-                      whatever its name (each file once; executables that are
-                      not Windows programs are looked up in the checksum list
-                      too); a detection is reported like a file, its location
-                      the executable's path. Processes are never suspended,
+                      whatever its name (each file once; executables other
+                      than 32-bit Windows programs, such as 64-bit or Linux
+                      ones, are looked up in the checksum list too); a
+                      detection is reported like a file, its location the
+                      executable's path. Processes are never suspended,
                       asked about or ended, and --clean/--quarantine leave
                       these files alone. Processes the tool may not look into
                       (other users', protected ones) are counted on stderr.

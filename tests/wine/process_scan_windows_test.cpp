@@ -63,6 +63,19 @@ std::map<DWORD, DWORD> SuspendCounts(DWORD processId) {
   return counts;
 }
 
+// The scan looks up the checksums of 32-bit images only, and this machine runs
+// no 32-bit code: the 64-bit test program is marked as made for a 32-bit
+// machine (a flag of its file header that the loader does not look at).
+void MarkFor32BitMachine(const fs::path& program) {
+  std::vector<std::uint8_t> bytes = ReadFile(program);
+  ASSERT_GT(bytes.size(), 0x40u);
+  const std::uint32_t header = bytes[0x3C] | (bytes[0x3D] << 8) | (bytes[0x3E] << 16) | (static_cast<std::uint32_t>(bytes[0x3F]) << 24);
+  const std::size_t characteristics = header + 4 + 18;
+  ASSERT_LT(characteristics + 1, bytes.size());
+  bytes[characteristics + 1] |= 0x01;  // IMAGE_FILE_32BIT_MACHINE (0x0100)
+  WriteFile(program, bytes);
+}
+
 // The real process list, limited to the processes whose executable lies in one
 // folder, so that programs of tests running beside this one are left alone.
 class ProcessesUnder final : public platform::ProcessList {
@@ -201,6 +214,7 @@ class ProcessScanWindows : public ::testing::Test {
       fs::create_directories(dir / folder);
       const fs::path copy = dir / folder / kProbeName;
       ASSERT_TRUE(CopyFileW(program.c_str(), copy.c_str(), FALSE));
+      MarkFor32BitMachine(copy);
       copies.push_back(copy);
     }
     lists.fileChecksums.Append(kName, checks::SampledFileChecksum(copies[0]));
@@ -217,6 +231,7 @@ class ProcessScanWindows : public ::testing::Test {
       before.push_back(SuspendCounts(child.Id()));
       ASSERT_EQ(before.back().size(), 3u);
     }
+    fs::create_directories(dir / "program");
     log.StartLog();
     owner = CreateWindowExW(0, L"STATIC", L"splash", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr, nullptr,
                             nullptr, nullptr);
@@ -386,6 +401,7 @@ TEST(ProcessScanSystemRoot, PathIsExaminedUnderTheWindowsFolder) {
   fs::create_directories(folder);
   const fs::path file = folder / "probe.exe";
   ASSERT_TRUE(CopyFileW((OwnProgramFolder() / ProgramFileName("kestro-test-sleeper")).c_str(), file.c_str(), FALSE));
+  MarkFor32BitMachine(file);
 
   class OneProcess final : public platform::ProcessList {
    public:

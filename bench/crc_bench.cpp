@@ -6,9 +6,9 @@
 #include <random>
 #include <vector>
 
-#include "checks/crc32.hpp"
+#include "io/crc32.hpp"
 #include "bench/best_of.hpp"
-#include "checks/sampled_checksum.hpp"
+#include "io/sampled_checksum.hpp"
 
 int main(int argc, char** argv) {
   using namespace kestro::checks;

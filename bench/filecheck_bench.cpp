@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "checks/cls_file.hpp"
+#include "io/cls_file.hpp"
 #include "bench/best_of.hpp"
 #include "checks/extension_list.hpp"
-#include "checks/icon_check.hpp"
-#include "checks/mdl_pe.hpp"
-#include "checks/sampled_checksum.hpp"
+#include "icon/icon_check.hpp"
+#include "io/mdl_pe.hpp"
+#include "io/sampled_checksum.hpp"
 #include "scan/file_check.hpp"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "checks/hex_text.hpp"
+#include "io/hex_text.hpp"
 #include "sigdb/database_loader.hpp"
 #include "sigdb/database_writer.hpp"
 

@@ -3,7 +3,7 @@
 // letters of the file's base name.
 
 #include "checks/check_result.hpp"
-#include "checks/file_view.hpp"
+#include "io/file_view.hpp"
 
 namespace kestro::checks {
 

@@ -3,7 +3,7 @@
 // ends the sequence and gives its detection name.
 
 #include "checks/check_result.hpp"
-#include "checks/file_view.hpp"
+#include "io/file_view.hpp"
 #include "checks/pe_checks.hpp"
 #include "checks/shortcut_check.hpp"
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "checks/extension_list.hpp"
-#include "checks/hex_text.hpp"
-#include "checks/le_fields.hpp"
+#include "io/hex_text.hpp"
+#include "io/le_fields.hpp"
 #include "checks/marker_matcher.hpp"
-#include "checks/mdl_pe.hpp"
+#include "io/mdl_pe.hpp"
 
 namespace kestro::checks {
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "checks/check_result.hpp"
-#include "checks/file_view.hpp"
+#include "io/file_view.hpp"
 
 namespace kestro::checks {
 

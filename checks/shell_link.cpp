@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "checks/le_fields.hpp"
+#include "io/le_fields.hpp"
 
 namespace kestro::checks {
 namespace {

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "checks/check_result.hpp"
-#include "checks/file_view.hpp"
+#include "io/file_view.hpp"
 #include "platform/path_exists.hpp"
 
 namespace kestro::checks {

@@ -1,5 +1,7 @@
 #include "com/registrar.hpp"
 
+#include <vector>
+
 namespace kestro::com {
 namespace {
 
@@ -15,15 +17,22 @@ long RegisterKey(RegistryAccess& registry, RegistryRoot root, const std::string&
   }
   if (const long created = registry.CreateKey(root, path); created != kRegOk) return created;
   if (key.defaultValue) {
-    if (const long set = registry.SetString(root, path, "", *key.defaultValue); set != kRegOk) return set;
+    if (const long set = registry.SetText(root, path, "", *key.defaultValue); set != kRegOk) return set;
   }
   for (const ScriptValue& value : key.values) {
-    if (const long set = registry.SetString(root, path, value.name, value.data); set != kRegOk) return set;
+    if (const long set = registry.SetText(root, path, value.name, value.data); set != kRegOk) return set;
   }
   for (const ScriptKey& subkey : key.subkeys) {
     if (const long status = RegisterKey(registry, root, path, subkey); status != kRegOk) return status;
   }
   return kRegOk;
+}
+
+// Deletes a key no other subkey keeps; a kept key stays without being an error.
+long DeleteKeyUnlessKept(RegistryAccess& registry, RegistryRoot root, const std::string& path) {
+  std::vector<std::string> subkeys;
+  if (const long listed = registry.ListSubkeys(root, path, subkeys); listed != kRegOk) return listed;
+  return subkeys.empty() ? registry.DeleteKey(root, path) : kRegOk;
 }
 
 // Keeps the first failure but goes on, so one stubborn key does not leave the
@@ -51,7 +60,7 @@ void RemoveKey(RegistryAccess& registry, RegistryRoot root, const std::string& p
       return;
     case KeyFlag::None:
       for (const ScriptKey& subkey : key.subkeys) RemoveKey(registry, root, path, subkey, first);
-      Note(first, registry.DeleteKeyIfNoSubkeys(root, path));
+      Note(first, DeleteKeyUnlessKept(registry, root, path));
       if (registry.KeyExists(root, path)) RemoveNamedValues(registry, root, path, key, first);
       return;
   }

@@ -12,10 +12,16 @@
 #include <string>
 #include <string_view>
 
-#include "com/registry_access.hpp"
 #include "com/rgs_script.hpp"
+#include "platform/registry.hpp"
 
 namespace kestro::com {
+
+using platform::RegistryAccess;
+using platform::kRegAccessDenied;
+using platform::kRegInvalidData;
+using platform::kRegNotFound;
+using platform::kRegOk;
 
 enum class ScriptMode { Register, Remove };
 

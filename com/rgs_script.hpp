@@ -27,9 +27,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/registry.hpp"
+
 namespace kestro::com {
 
-enum class RegistryRoot { ClassesRoot, LocalMachine, CurrentUser };
+using platform::RegistryRoot;
 
 enum class KeyFlag { None, NoRemove, ForceRemove };
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "checks/crc32.hpp"
+#include "io/crc32.hpp"
 #include <array>
 
 namespace kestro::engine {

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "checks/sampled_checksum.hpp"
+#include "io/sampled_checksum.hpp"
 #include "engine/identity.hpp"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "checks/le_fields.hpp"
+#include "io/le_fields.hpp"
 
 namespace kestro::remedy {
 namespace {

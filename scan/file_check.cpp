@@ -2,7 +2,7 @@
 
 #include "checks/extension_list.hpp"
 #include "checks/heuristic_sequence.hpp"
-#include "checks/sampled_checksum.hpp"
+#include "io/sampled_checksum.hpp"
 
 namespace kestro::scan {
 

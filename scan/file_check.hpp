@@ -10,8 +10,8 @@
 #include <string>
 
 #include "checks/check_result.hpp"
-#include "checks/file_view.hpp"
-#include "checks/icon_check.hpp"
+#include "io/file_view.hpp"
+#include "icon/icon_check.hpp"
 #include "checks/pe_checks.hpp"
 #include "checks/shortcut_check.hpp"
 #include "sigdb/signature_list.hpp"

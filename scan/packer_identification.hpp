@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "checks/file_view.hpp"
+#include "io/file_view.hpp"
 
 namespace kestro::scan {
 

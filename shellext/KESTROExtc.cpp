@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "com/win32/win32_registry.hpp"
+#include "platform/registry.hpp"
 #include "shellext/context_menu_handler.hpp"
 #include "shellext/handler_registration.hpp"
 #include "shellext/shellext_module.hpp"
@@ -45,7 +45,7 @@ extern "C" HRESULT WINAPI DllGetClassObject(REFCLSID clsid, REFIID iid, void** o
 extern "C" HRESULT WINAPI DllRegisterServer() {
   std::string script;
   if (!Module().LoadScriptResource(kestro::shellext::kRegistryScriptId, script)) return E_UNEXPECTED;
-  kestro::com::Win32Registry registry;
+  kestro::platform::RegistryAccess& registry = kestro::platform::NativeRegistry();
   const kestro::com::ComModule::RegistrarGuard guard(Module());
   return kestro::com::HresultFromRegistry(kestro::shellext::RegisterHandler(
       registry, kestro::shellext::IsNtFamily(), script, Module().ModuleReplacements()));
@@ -54,7 +54,7 @@ extern "C" HRESULT WINAPI DllRegisterServer() {
 extern "C" HRESULT WINAPI DllUnregisterServer() {
   std::string script;
   if (!Module().LoadScriptResource(kestro::shellext::kRegistryScriptId, script)) return E_UNEXPECTED;
-  kestro::com::Win32Registry registry;
+  kestro::platform::RegistryAccess& registry = kestro::platform::NativeRegistry();
   const kestro::com::ComModule::RegistrarGuard guard(Module());
   return kestro::com::HresultFromRegistry(kestro::shellext::UnregisterHandler(
       registry, kestro::shellext::IsNtFamily(), script, Module().ModuleReplacements()));

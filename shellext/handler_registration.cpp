@@ -8,7 +8,7 @@ long RegisterHandler(com::RegistryAccess& registry, bool ntFamily, std::string_v
     // The key is opened, not created: it belongs to Windows, and a caller that may
     // not write there is not allowed to register shell extensions at all.
     if (!registry.KeyExists(com::RegistryRoot::LocalMachine, kApprovedKey)) return com::kRegAccessDenied;
-    if (registry.SetString(com::RegistryRoot::LocalMachine, kApprovedKey, kHandlerClsid, kApprovedText) !=
+    if (registry.SetText(com::RegistryRoot::LocalMachine, kApprovedKey, kHandlerClsid, kApprovedText) !=
         com::kRegOk) {
       return com::kRegAccessDenied;
     }

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "checks/cls_file.hpp"
+#include "io/cls_file.hpp"
 #include "sigdb/cls_xor.hpp"
 #include "sigdb/hex_decode.hpp"
 #include "sigdb/substitution.hpp"

@@ -14,7 +14,7 @@
 #include <unistd.h>
 #endif
 
-#include "checks/cls_heuristic.hpp"
+#include "icon/cls_heuristic.hpp"
 #include "checks/extension_list.hpp"
 #include "checks/shortcut_check.hpp"
 #include "cli/common/entry.hpp"

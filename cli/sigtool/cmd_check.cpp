@@ -3,7 +3,7 @@
 #include <iostream>
 #include <optional>
 
-#include "checks/cls_heuristic.hpp"
+#include "icon/cls_heuristic.hpp"
 #include "checks/extension_list.hpp"
 #include "checks/shortcut_check.hpp"
 #include "cli/common/entry.hpp"

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <iostream>
 
-#include "checks/mdl_pe.hpp"
-#include "checks/sampled_checksum.hpp"
+#include "io/mdl_pe.hpp"
+#include "io/sampled_checksum.hpp"
 #include "cli/common/entry.hpp"
 #include "cli/sigtool/commands.hpp"
 

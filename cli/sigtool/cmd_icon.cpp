@@ -4,9 +4,9 @@
 #include <fstream>
 #include <iostream>
 
-#include "checks/icon_extract.hpp"
-#include "checks/icon_render.hpp"
-#include "checks/mdl_pe.hpp"
+#include "icon/icon_extract.hpp"
+#include "icon/icon_render.hpp"
+#include "io/mdl_pe.hpp"
 #include "cli/common/entry.hpp"
 #include "cli/sigtool/commands.hpp"
 

@@ -3,7 +3,6 @@
 #include <new>
 #include <vector>
 
-#include "com/win32/win32_registry.hpp"
 
 namespace kestro::com {
 namespace {
@@ -150,8 +149,7 @@ HRESULT ComModule::UpdateRegistryFromResource(int resourceId, ScriptMode mode, R
 }
 
 HRESULT ComModule::UpdateRegistryFromResource(int resourceId, ScriptMode mode) {
-  Win32Registry registry;
-  return UpdateRegistryFromResource(resourceId, mode, registry);
+  return UpdateRegistryFromResource(resourceId, mode, platform::NativeRegistry());
 }
 
 }  // namespace kestro::com

@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "checks/file_view.hpp"
+#include "io/file_view.hpp"
 #include "checks/marker_matcher.hpp"
 #include "tests/checks/detection_test_util.hpp"
 #include "tests/support/temp_dir.hpp"

@@ -3,7 +3,7 @@
 // programs.
 #include <gtest/gtest.h>
 
-#include "checks/sampled_checksum.hpp"
+#include "io/sampled_checksum.hpp"
 #include "sigdb/database_loader.hpp"
 #include "tests/support/checksum_fixtures.hpp"
 #include "tests/support/run_program.hpp"

@@ -5,11 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "com/memory_registry.hpp"
 #include "com/registrar.hpp"
+#include "platform/memory_registry.hpp"
 
 namespace kestro::com {
 namespace {
+
+using platform::MemoryRegistry;
 
 constexpr RegistryRoot kCR = RegistryRoot::ClassesRoot;
 
@@ -62,7 +64,7 @@ TEST(RegistrarTest, RemoveKeepsNoRemoveKeysAndForeignSubkeys) {
   MemoryRegistry registry;
   ASSERT_EQ(registry.CreateKey(kCR, "CLSID\\{Other}"), kRegOk);
   ASSERT_EQ(registry.CreateKey(kCR, "Shared\\Foreign"), kRegOk);
-  ASSERT_EQ(registry.SetString(kCR, "Shared", "Theirs", "t"), kRegOk);
+  ASSERT_EQ(registry.SetText(kCR, "Shared", "Theirs", "t"), kRegOk);
   ASSERT_EQ(registry.CreateKey(kCR, "Demo.Class\\Extra"), kRegOk);
   ASSERT_EQ(Apply(registry, ScriptMode::Register), kRegOk);
   ASSERT_EQ(Apply(registry, ScriptMode::Remove), kRegOk);

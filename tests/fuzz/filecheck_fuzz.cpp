@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "checks/file_view.hpp"
-#include "checks/icon_check.hpp"
+#include "io/file_view.hpp"
+#include "icon/icon_check.hpp"
 #include "checks/shell_link.hpp"
 #include "checks/shortcut_check.hpp"
 #include "scan/file_check.hpp"

@@ -1,1 +1,1 @@
-kestro_fuzz(fuzz_icon SOURCES icon_fuzz.cpp DEPS kestro_checks)
+kestro_fuzz(fuzz_icon SOURCES icon_fuzz.cpp DEPS kestro_icon)

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <span>
 
-#include "checks/icon_extract.hpp"
-#include "checks/icon_image.hpp"
-#include "checks/icon_render.hpp"
+#include "icon/icon_extract.hpp"
+#include "icon/icon_image.hpp"
+#include "icon/icon_render.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace kestro::checks;

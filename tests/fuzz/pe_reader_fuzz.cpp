@@ -2,8 +2,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "checks/mdl_pe.hpp"
-#include "checks/sampled_checksum.hpp"
+#include "io/mdl_pe.hpp"
+#include "io/sampled_checksum.hpp"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   kestro::checks::MemoryReader reader({data, size});

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "checks/icon_check.hpp"
+#include "icon/icon_check.hpp"
 #include "checks/shortcut_check.hpp"
 #include "scan/archive_member_path.hpp"
 #include "tests/support/temp_dir.hpp"

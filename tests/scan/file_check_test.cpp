@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "checks/extension_list.hpp"
-#include "checks/sampled_checksum.hpp"
+#include "io/sampled_checksum.hpp"
 #include "scan/file_check.hpp"
 #include "scan/packer_identification.hpp"
 #include "scan/scan_one_file.hpp"

@@ -6,8 +6,8 @@
 
 #include <random>
 
-#include "checks/file_view.hpp"
-#include "checks/icon_check.hpp"
+#include "io/file_view.hpp"
+#include "icon/icon_check.hpp"
 #include "checks/shell_link.hpp"
 #include "scan/file_check.hpp"
 #include "scan/packer_identification.hpp"

@@ -1,7 +1,7 @@
 // Runs `kestro-sigtool check` on files with databases built by the tool itself.
 #include <gtest/gtest.h>
 
-#include "checks/sampled_checksum.hpp"
+#include "io/sampled_checksum.hpp"
 #include "checks/script_checks.hpp"
 #include "tests/support/pe_builder.hpp"
 #include "tests/support/run_program.hpp"

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "com/memory_registry.hpp"
+#include "platform/memory_registry.hpp"
 #include "shellext/handler_registration.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace kestro::shellext {
 namespace {
 
-using com::MemoryRegistry;
+using platform::MemoryRegistry;
 using com::RegistryRoot;
 constexpr RegistryRoot kCR = RegistryRoot::ClassesRoot;
 constexpr RegistryRoot kLM = RegistryRoot::LocalMachine;

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "checks/crc32.hpp"
+#include "io/crc32.hpp"
 
 namespace kestro::test {
 namespace {

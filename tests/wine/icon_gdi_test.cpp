@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "checks/cls_heuristic.hpp"
+#include "icon/cls_heuristic.hpp"
 #include "tests/support/icon_builder.hpp"
 #include "tests/support/icon_fixtures.hpp"
 #include "tests/support/temp_dir.hpp"

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "com/win32/com_module.hpp"
-#include "com/win32/win32_registry.hpp"
+#include "platform/registry.hpp"
 #include "shellext/handler_registration.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/wine/com_wine_support.hpp"
@@ -64,25 +64,34 @@ TEST_F(ShellExtRegistrationTest, RegisterWritesTheTableAndUnregisterKeepsSharedK
 
 // The real registry with the "Approved" write refused, as for a caller without
 // administrator rights (Wine itself never refuses it).
-class RefusingApproval final : public com::RegistryAccess {
+class RefusingApproval final : public platform::RegistryAccess {
  public:
-  long CreateKey(com::RegistryRoot root, const std::string& path) override { return real_.CreateKey(root, path); }
-  long SetString(com::RegistryRoot root, const std::string& path, const std::string& name,
-                 const std::string& data) override {
-    if (root == com::RegistryRoot::LocalMachine) return com::kRegAccessDenied;
-    return real_.SetString(root, path, name, data);
+  using Root = platform::RegistryRoot;
+  long CreateKey(Root root, const std::string& path) override { return real_.CreateKey(root, path); }
+  long OpenKey(Root root, const std::string& path) override { return real_.OpenKey(root, path); }
+  long SetValue(Root root, const std::string& path, const std::string& name, std::uint32_t type,
+                std::span<const std::uint8_t> data) override {
+    if (root == Root::LocalMachine) return platform::kRegAccessDenied;
+    return real_.SetValue(root, path, name, type, data);
   }
-  long DeleteValue(com::RegistryRoot root, const std::string& path, const std::string& name) override {
+  long ReadValue(Root root, const std::string& path, const std::string& name,
+                 platform::RegistryValue& value) override {
+    return real_.ReadValue(root, path, name, value);
+  }
+  long DeleteValue(Root root, const std::string& path, const std::string& name) override {
     return real_.DeleteValue(root, path, name);
   }
-  long DeleteTree(com::RegistryRoot root, const std::string& path) override { return real_.DeleteTree(root, path); }
-  long DeleteKeyIfNoSubkeys(com::RegistryRoot root, const std::string& path) override {
-    return real_.DeleteKeyIfNoSubkeys(root, path);
+  long DeleteKey(Root root, const std::string& path) override { return real_.DeleteKey(root, path); }
+  long DeleteTree(Root root, const std::string& path) override { return real_.DeleteTree(root, path); }
+  long ListSubkeys(Root root, const std::string& path, std::vector<std::string>& names) override {
+    return real_.ListSubkeys(root, path, names);
   }
-  bool KeyExists(com::RegistryRoot root, const std::string& path) override { return real_.KeyExists(root, path); }
+  long ListValues(Root root, const std::string& path, std::vector<platform::RegistryValue>& values) override {
+    return real_.ListValues(root, path, values);
+  }
 
  private:
-  com::Win32Registry real_;
+  platform::RegistryAccess& real_ = platform::NativeRegistry();
 };
 
 TEST_F(ShellExtRegistrationTest, RefusedApprovalIsAccessDeniedAndLeavesClassesRootAlone) {

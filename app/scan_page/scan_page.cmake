@@ -1,0 +1,7 @@
+# The scan page and the quarantine panel: every .cpp of this folder, built into a
+# library that the program links (Windows only).
+if(KESTRO_WINDOWS)
+  file(GLOB kestro_app_scan_page_sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_LIST_DIR}/*.cpp)
+  kestro_library(kestro_app_scan_page SOURCES ${kestro_app_scan_page_sources} DEPS kestro_app_model)
+  target_link_libraries(kestro_app_scan_page PUBLIC user32 gdi32 comctl32)
+endif()

@@ -1,0 +1,125 @@
+#include "io/file_view.hpp"
+
+#include <algorithm>
+#include <utility>
+
+#include "io/mdl_pe.hpp"
+#include "platform/file.hpp"
+
+namespace kestro::checks {
+
+FileView FileView::Open(const std::filesystem::path& path) {
+  FileView view;
+  view.path_ = path;
+  view.handle_ = mdlPE::OpenForChecking(path);
+  if (view.handle_ <= 0) {
+    view.handle_ = 0;
+    return view;
+  }
+  const clsFile file;
+  view.size_ = file.FileLen64(view.handle_);
+  if (view.size_ < 0) {
+    view.size_ = -1;
+    return view;
+  }
+  if (view.size_ > 0) {
+    view.head_.resize(static_cast<std::size_t>(std::min(view.size_, kHeadBytes)));
+    const std::int64_t got = platform::RawFileReadAt(view.handle_, 0, view.head_.data(), view.head_.size());
+    view.head_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    view.headIsWhole_ = static_cast<std::int64_t>(view.head_.size()) == view.size_;
+  } else {
+    view.headIsWhole_ = true;
+  }
+  return view;
+}
+
+FileView FileView::FromBytes(std::filesystem::path path, std::span<const std::uint8_t> bytes) {
+  FileView view;
+  view.path_ = std::move(path);
+  view.size_ = static_cast<std::int64_t>(bytes.size());
+  view.external_ = bytes;
+  view.external_set_ = true;
+  view.headIsWhole_ = true;
+  return view;
+}
+
+FileView::FileView(FileView&& other) noexcept
+    : path_(std::move(other.path_)),
+      handle_(std::exchange(other.handle_, 0)),
+      size_(other.size_),
+      head_(std::move(other.head_)),
+      headIsWhole_(other.headIsWhole_),
+      external_(other.external_),
+      external_set_(other.external_set_),
+      windows_(std::move(other.windows_)),
+      probe_(other.probe_) {}
+
+FileView::~FileView() { ReleaseHandle(); }
+
+void FileView::ReleaseHandle() {
+  if (handle_ > 0) mdlPE::CloseFile(handle_);
+  handle_ = 0;
+}
+
+std::span<const std::uint8_t> FileView::Memory() const {
+  if (external_set_) return external_;
+  return head_;
+}
+
+std::span<const std::uint8_t> FileView::Whole() {
+  if (size_ <= 0) return {};
+  if (!headIsWhole_ && handle_ > 0 && size_ <= INT32_MAX) {
+    // The head is already in memory: read only the rest.
+    Bytes all(static_cast<std::size_t>(size_));
+    std::copy(head_.begin(), head_.end(), all.begin());
+    const std::int64_t got =
+        platform::RawFileReadAt(handle_, head_.size(), all.data() + head_.size(), all.size() - head_.size());
+    if (got >= 0) {
+      all.resize(head_.size() + static_cast<std::size_t>(got));
+      // Spans handed out over the head stay valid: keep it alive beside the whole.
+      windows_.push_back(std::exchange(head_, std::move(all)));
+      headIsWhole_ = true;
+    }
+  }
+  // A file that shrank while open: what could be read stands for the file.
+  return headIsWhole_ ? Memory() : std::span<const std::uint8_t>{};
+}
+
+std::span<const std::uint8_t> FileView::Window(std::int32_t startPos, std::int32_t length) {
+  if (ReadRefusal(size_, startPos, length) != 0) return {};
+  const std::uint64_t from = static_cast<std::uint64_t>(startPos) - 1;
+  const std::uint64_t wanted = std::min<std::uint64_t>(static_cast<std::uint64_t>(length),
+                                                       static_cast<std::uint64_t>(size_) - from);
+  std::span<const std::uint8_t> memory = Memory();
+  if (!headIsWhole_ && from + wanted > memory.size() && length > kDirectReadLimit) {
+    memory = Whole();
+  }
+  if (from + wanted <= memory.size()) return memory.subspan(from, wanted);
+  if (headIsWhole_) {
+    // The file is shorter than its size said: serve what there is.
+    if (from >= memory.size()) return {};
+    return memory.subspan(from);
+  }
+  if (handle_ <= 0) return {};
+  Bytes block;
+  if (clsFile{}.VbReadFileB(handle_, startPos, length, block) <= 0) return {};
+  windows_.push_back(std::move(block));
+  return windows_.back();
+}
+
+std::int32_t FileView::ReadAt(std::int32_t startPos, std::int32_t length, Bytes& out) {
+  out.clear();
+  const std::int32_t refusal = ReadRefusal(size_, startPos, length);
+  if (refusal != 0) return refusal;
+  const std::span<const std::uint8_t> window = Window(startPos, length);
+  if (window.empty()) return -1;
+  out.assign(window.begin(), window.end());
+  return static_cast<std::int32_t>(out.size());
+}
+
+std::int32_t FileView::PeProbe() {
+  if (!probe_) probe_ = mdlPE::ProbePE(*this);
+  return *probe_;
+}
+
+}  // namespace kestro::checks

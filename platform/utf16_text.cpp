@@ -1,0 +1,92 @@
+#include "platform/utf16_text.hpp"
+
+namespace kestro::platform {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+void AppendUnit(std::vector<std::uint8_t>& out, std::uint32_t unit) {
+  out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+  out.push_back(static_cast<std::uint8_t>(unit >> 8));
+}
+
+void AppendUtf8(std::string& out, char32_t code) {
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else if (code < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
+// Decodes one UTF-8 sequence at `i` and moves past it; invalid bytes give one
+// replacement character each.
+char32_t NextCode(std::string_view text, std::size_t& i) {
+  const auto lead = static_cast<unsigned char>(text[i++]);
+  if (lead < 0x80) return lead;
+  int extra = 0;
+  char32_t code = 0;
+  char32_t minimum = 0;
+  if ((lead & 0xE0) == 0xC0) {
+    extra = 1, code = lead & 0x1Fu, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    extra = 2, code = lead & 0x0Fu, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    extra = 3, code = lead & 0x07u, minimum = 0x10000;
+  } else {
+    return kReplacement;
+  }
+  std::size_t j = i;
+  for (int k = 0; k < extra; ++k, ++j) {
+    if (j >= text.size() || (static_cast<unsigned char>(text[j]) & 0xC0) != 0x80) return kReplacement;
+    code = (code << 6) | (static_cast<unsigned char>(text[j]) & 0x3Fu);
+  }
+  i = j;
+  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code < 0xE000)) return kReplacement;
+  return code;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text) {
+  std::vector<std::uint8_t> out;
+  out.reserve(text.size() * 2);
+  for (std::size_t i = 0; i < text.size();) {
+    const char32_t code = NextCode(text, i);
+    if (code >= 0x10000) {
+      AppendUnit(out, 0xD800 + ((code - 0x10000) >> 10));
+      AppendUnit(out, 0xDC00 + ((code - 0x10000) & 0x3FF));
+    } else {
+      AppendUnit(out, code);
+    }
+  }
+  return out;
+}
+
+std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes) {
+  std::string out;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    char32_t unit = static_cast<char32_t>(bytes[i] | (bytes[i + 1] << 8));
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
+      const auto low = static_cast<char32_t>(bytes[i + 2] | (bytes[i + 3] << 8));
+      if (low >= 0xDC00 && low < 0xE000) {
+        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+        i += 2;
+      }
+    }
+    if (unit >= 0xD800 && unit < 0xE000) unit = kReplacement;  // a lone surrogate
+    AppendUtf8(out, unit);
+  }
+  return out;
+}
+
+}  // namespace kestro::platform

@@ -77,6 +77,13 @@ std::string ProcessQuestionText(std::string_view fileName, std::uint32_t process
          "\r\nPID         : " + std::to_string(processId) + "\r\n\r\nAre you sure want to allow this program ?";
 }
 
+bool RegistryProcessGuard::IsOn() const {
+  std::uint32_t value = 0;
+  return registry_.ReadNumber(platform::RegistryRoot::CurrentUser, "Software\\KESTRO", "Process", value) ==
+             platform::kRegOk &&
+         value != 0;
+}
+
 void ProcessCheck::Check(const fs::path& path, const std::string& pathText, std::uint32_t processId) {
   try {
     if (!checks::PassesExtensionListText(pathText, "EXE")) return;

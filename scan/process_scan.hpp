@@ -17,6 +17,7 @@
 // A desktop caller during the splash wires it like this:
 //
 //   scan::ProcessScanObserver& observer = ...;      // CurrentProcess -> the step-2 mark
+//   scan::RegistryProcessGuard guard(platform::NativeRegistry());
 //   scan::ScanLogProcessLines processLines(&log);    // "-> path" lines of the scan log
 //   platform::NativeTwoButtonQuestion question(splashWindow);
 //   scan::ProcessCheckContext check{fileContext, guard, platform::NativeProcessFreezer(), question,
@@ -35,6 +36,7 @@
 #include "log/scan_log.hpp"
 #include "platform/messages.hpp"
 #include "platform/processes.hpp"
+#include "platform/registry.hpp"
 #include "scan/scan_one_file.hpp"
 
 namespace kestro::scan {
@@ -63,6 +65,19 @@ class ProcessGuardSetting {
  public:
   virtual ~ProcessGuardSetting() = default;
   virtual bool IsOn() const = 0;
+};
+
+// The guard as the registry holds it: the REG_DWORD "Process" under
+// HKEY_CURRENT_USER "Software\KESTRO", read each time it is asked, so that
+// switching it off is seen by the next check. A missing value or key, or a
+// value of another type, counts as off.
+class RegistryProcessGuard final : public ProcessGuardSetting {
+ public:
+  explicit RegistryProcessGuard(platform::RegistryAccess& registry) : registry_(registry) {}
+  bool IsOn() const override;
+
+ private:
+  platform::RegistryAccess& registry_;
 };
 
 // What the process scan shows. Every method has an empty default.

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "checks/extension_list.hpp"
-#include "checks/sampled_checksum.hpp"
+#include "io/sampled_checksum.hpp"
 #include "tests/support/child_process.hpp"
 #include "tests/support/run_program.hpp"
 #include "tests/support/temp_dir.hpp"

@@ -6,7 +6,8 @@
 #include <stdexcept>
 
 #include "checks/extension_list.hpp"
-#include "checks/sampled_checksum.hpp"
+#include "io/sampled_checksum.hpp"
+#include "platform/memory_registry.hpp"
 #include "scan/process_scan.hpp"
 #include "tests/support/demo_tree.hpp"
 #include "tests/support/remedy_fakes.hpp"
@@ -61,6 +62,25 @@ TEST(ProcessQuestion, TextAndFileName) {
   EXPECT_EQ(scan::PathFileName(R"(C:\a b\evil.exe)"), "evil.exe");
   EXPECT_EQ(scan::PathFileName("/opt/x/sleeper"), "sleeper");
   EXPECT_EQ(scan::PathFileName("plain.exe"), "plain.exe");
+}
+
+TEST(RegistryProcessGuard, OnForAnyNumberButZeroOffWhenUnreadable) {
+  using platform::RegistryRoot;
+  platform::MemoryRegistry registry;
+  const scan::RegistryProcessGuard guard(registry);
+  EXPECT_FALSE(guard.IsOn()) << "no key";
+  for (const std::uint32_t value : {1u, 2u, 0xFFFFFFFFu}) {
+    registry.SetNumber(RegistryRoot::CurrentUser, "Software\\KESTRO", "Process", value);
+    EXPECT_TRUE(guard.IsOn()) << value;
+  }
+  // Switched off: the next read sees it.
+  registry.SetNumber(RegistryRoot::CurrentUser, "Software\\KESTRO", "Process", 0);
+  EXPECT_FALSE(guard.IsOn());
+  registry.SetText(RegistryRoot::CurrentUser, "Software\\KESTRO", "Process", "1");
+  EXPECT_FALSE(guard.IsOn()) << "a text is not a number";
+  registry.SetNumber(RegistryRoot::CurrentUser, "Software\\KESTRO", "Process", 1);
+  registry.FailReadsUnder(RegistryRoot::CurrentUser, "Software\\KESTRO", platform::kRegAccessDenied);
+  EXPECT_FALSE(guard.IsOn()) << "a value that cannot be read";
 }
 
 // Everything the process scan does, in order, as one list of events.

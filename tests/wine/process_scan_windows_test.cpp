@@ -15,7 +15,7 @@
 #include <thread>
 
 #include "checks/extension_list.hpp"
-#include "checks/sampled_checksum.hpp"
+#include "io/sampled_checksum.hpp"
 #include "log/scan_log.hpp"
 #include "platform/messages.hpp"
 #include "platform/processes.hpp"

@@ -25,3 +25,25 @@ class SettingsKey {
 };
 
 }  // namespace kestro::app
+
+namespace kestro::platform {
+class RegistryAccess;
+}
+
+namespace kestro::app {
+
+// The program's key in a registry: HKEY_CURRENT_USER "Software\KESTRO".
+// A value of another type than asked for reads as missing.
+class RegistrySettingsKey : public SettingsKey {
+ public:
+  explicit RegistrySettingsKey(platform::RegistryAccess& registry) : registry_(registry) {}
+  std::optional<std::uint32_t> ReadNumber(const std::string& name) override;
+  void WriteNumber(const std::string& name, std::uint32_t value) override;
+  std::optional<std::string> ReadText(const std::string& name) override;
+  void DeleteValue(const std::string& name) override;
+
+ private:
+  platform::RegistryAccess& registry_;
+};
+
+}  // namespace kestro::app

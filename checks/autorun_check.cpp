@@ -2,6 +2,7 @@
 
 #include "checks/extension_list.hpp"
 #include "checks/marker_matcher.hpp"
+#include "io/utf8_text.hpp"
 
 namespace kestro::checks {
 namespace {
@@ -16,16 +17,6 @@ const MarkerMatcher& Markers() {
   static const MarkerMatcher matcher({"[autorun]", "shell", ".pif", ".bat", "open\\command",
                                       "explore\\command", "wscript.exe"});
   return matcher;
-}
-
-// The first `count` characters of UTF-8 text.
-std::string FirstChars(const std::string& text, std::size_t count) {
-  std::size_t end = 0;
-  for (std::size_t taken = 0; taken < count && end < text.size(); ++taken) {
-    ++end;
-    while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0u) == 0x80u) ++end;
-  }
-  return text.substr(0, end);
 }
 
 }  // namespace
@@ -47,7 +38,8 @@ CheckResult AutorunCheck(FileView& file) {
                                 hits[kExploreCommand])) ||
                    hits[kWscript];
   if (!hit) return CheckResult::Miss();
-  return CheckResult::Hit("[ARRS] " + UpperAscii(FirstChars(BaseName(file.Path()), 3)));
+  // Characters, not bytes: "über.inf" gives "ÜBE".
+  return CheckResult::Hit("[ARRS] " + io::Utf8Upper(io::Utf8Head(BaseName(file.Path()), 3)));
 }
 
 }  // namespace kestro::checks

@@ -1,73 +1,149 @@
 #include "checks/marker_matcher.hpp"
 
 #include <algorithm>
+#include <array>
 #include <functional>
-#include <queue>
+
+#include "checks/nul_free_text.hpp"
 
 namespace kestro::checks {
+namespace {
 
-MarkerMatcher::MarkerMatcher(const std::vector<std::string>& markers) : markerCount_(markers.size()) {
-  // Trie with a full transition table; 0 marks "no edge yet" (the root is never a child).
-  next_.assign(256, 0);
-  outputs_.emplace_back();
+// NUL-free text is compacted and searched in pieces of this size (on the stack).
+constexpr std::size_t kPiece = 16 * 1024;
+// The prefilter is checked every so many candidates; when they came on average
+// closer than kLeastUsefulSkip bytes apart, the automaton alone goes on faster.
+constexpr std::size_t kCandidatesPerReview = 64;
+constexpr std::size_t kLeastUsefulSkip = 6;
+
+}  // namespace
+
+// One search over a text given in consecutive pieces; the automaton's state
+// carries over from piece to piece.
+class MarkerMatcher::Search {
+ public:
+  Search(const MarkerMatcher& matcher, MarkerHits& hits)
+      : automaton_(matcher.automaton_), prefilter_(matcher.prefilter_), hits_(hits),
+        remaining_(matcher.searchedCount_) {}
+
+  bool Done() const { return remaining_ == 0; }
+
+  void Scan(const std::uint8_t* text, std::size_t size) {
+    const std::uint32_t* table = automaton_.Table();
+    const std::uint8_t* classes = automaton_.Classes();
+    const std::uint32_t reporting = automaton_.FirstReporting();
+    const std::uint32_t deepFrom = automaton_.DeepFrom();
+    const std::size_t width = prefilter_.Width();
+    std::uint32_t state = state_;
+    // A marker under way from the previous piece may have begun anywhere in it.
+    std::size_t restartFloor = 0;
+    std::size_t i = 0;
+    while (i < size && remaining_ != 0) {
+      if (!skipping_) {
+        for (; i < size; ++i) {
+          state = table[state + classes[text[i]]];
+          if (state >= reporting && Report(state)) break;
+        }
+        break;
+      }
+      if (state == MarkerAutomaton::kStart) {
+        if (size - i >= width) {
+          // No marker is under way: jump to where the next one may start.
+          const std::size_t from = i;
+          i = prefilter_.Next(text, i, size);
+          Review(i - from);
+          if (i >= size) break;
+          restartFloor = i + 1;
+          if (size - i >= width) {
+            // A candidate: its first bytes cannot end a marker (none is shorter
+            // than the fingerprint), so they need no tests.
+            for (std::size_t k = 1; k < width; ++k) state = table[state + classes[text[i++]]];
+          }
+        } else {
+          restartFloor = i + 1;
+        }
+      }
+      // Follow the automaton while a marker is under way. When it falls back to
+      // a marker's first few bytes, the prefilter can judge that position
+      // again, from where the marker would have begun.
+      do {
+        state = table[state + classes[text[i++]]];
+        if (state < deepFrom) {
+          if (state == MarkerAutomaton::kStart) break;
+          const std::size_t depth = automaton_.DepthOf(state);
+          if (i >= restartFloor + depth && size - (i - depth) >= width) {
+            i -= depth;
+            state = MarkerAutomaton::kStart;
+            break;
+          }
+        } else if (state >= reporting && Report(state)) {
+          break;
+        }
+      } while (i < size);
+    }
+    state_ = state;
+  }
+
+ private:
+  // Records the markers ending here; true when every marker has been found.
+  bool Report(std::uint32_t state) {
+    for (const std::uint32_t m : automaton_.Reported(state)) {
+      if (!hits_[m]) {
+        hits_.Set(m);
+        --remaining_;
+      }
+    }
+    return remaining_ == 0;
+  }
+
+  void Review(std::size_t skipped) {
+    skippedBytes_ += skipped;
+    if (++candidates_ < kCandidatesPerReview) return;
+    if (skippedBytes_ < kCandidatesPerReview * kLeastUsefulSkip) skipping_ = false;
+    candidates_ = 0;
+    skippedBytes_ = 0;
+  }
+
+  const MarkerAutomaton& automaton_;
+  const MarkerPrefilter& prefilter_;
+  MarkerHits& hits_;
+  std::size_t remaining_;
+  std::uint32_t state_ = MarkerAutomaton::kStart;
+  bool skipping_ = true;
+  std::size_t candidates_ = 0;
+  std::size_t skippedBytes_ = 0;
+};
+
+MarkerMatcher::MarkerMatcher(const std::vector<std::string>& markers, SearchKernel kernel)
+    : markerCount_(markers.size()),
+      automaton_(markers, MarkerPrefilter::WidthFor(markers)),
+      prefilter_(markers, kernel) {
   for (std::size_t m = 0; m < markers.size(); ++m) {
     if (markers[m].empty()) {
       emptyMarkers_.push_back(static_cast<std::uint32_t>(m));
-      continue;
-    }
-    std::uint32_t state = 0;
-    for (const char c : markers[m]) {
-      const std::size_t edge = std::size_t{state} * 256 + static_cast<std::uint8_t>(c);
-      if (next_[edge] == 0) {
-        next_[edge] = static_cast<std::uint32_t>(outputs_.size());
-        outputs_.emplace_back();
-        next_.resize(next_.size() + 256, 0);
-      }
-      state = next_[edge];
-    }
-    outputs_[state].push_back(static_cast<std::uint32_t>(m));
-  }
-
-  // Breadth-first: failure links, merged outputs, and missing edges filled in.
-  std::vector<std::uint32_t> fail(outputs_.size(), 0);
-  std::queue<std::uint32_t> pending;
-  for (std::size_t b = 0; b < 256; ++b) {
-    if (next_[b] != 0) pending.push(next_[b]);
-  }
-  while (!pending.empty()) {
-    const std::uint32_t state = pending.front();
-    pending.pop();
-    const auto& inherited = outputs_[fail[state]];
-    outputs_[state].insert(outputs_[state].end(), inherited.begin(), inherited.end());
-    for (std::size_t b = 0; b < 256; ++b) {
-      const std::size_t edge = std::size_t{state} * 256 + b;
-      const std::uint32_t viaFail = next_[std::size_t{fail[state]} * 256 + b];
-      if (next_[edge] != 0) {
-        fail[next_[edge]] = viaFail;
-        pending.push(next_[edge]);
-      } else {
-        next_[edge] = viaFail;
-      }
+    } else {
+      ++searchedCount_;
     }
   }
-  hasOutput_.resize(outputs_.size());
-  for (std::size_t s = 0; s < outputs_.size(); ++s) hasOutput_[s] = outputs_[s].empty() ? 0 : 1;
 }
 
-MarkerHits MarkerMatcher::Find(std::initializer_list<std::span<const std::uint8_t>> blocks,
-                               bool skipNul) const {
+MarkerHits MarkerMatcher::Find(std::initializer_list<std::span<const std::uint8_t>> blocks, bool skipNul) const {
   MarkerHits hits(markerCount_);
   for (const std::uint32_t m : emptyMarkers_) hits.Set(m);
-  const std::uint32_t* table = next_.data();
-  const std::uint8_t* output = hasOutput_.data();
-  std::uint32_t state = 0;
+  Search search(*this, hits);
+  if (!skipNul) {
+    for (const auto& block : blocks) {
+      if (search.Done()) break;
+      search.Scan(block.data(), block.size());
+    }
+    return hits;
+  }
+  std::array<std::uint8_t, kPiece> piece;
   for (const auto& block : blocks) {
-    for (const std::uint8_t byte : block) {
-      if (skipNul && byte == 0) continue;
-      state = table[std::size_t{state} * 256 + byte];
-      if (output[state]) {
-        for (const std::uint32_t m : outputs_[state]) hits.Set(m);
-      }
+    for (std::size_t offset = 0; offset < block.size() && !search.Done(); offset += kPiece) {
+      const std::size_t taken = CopyWithoutNul(block.subspan(offset, std::min(kPiece, block.size() - offset)),
+                                               piece.data());
+      search.Scan(piece.data(), taken);
     }
   }
   return hits;

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "io/utf8_text.hpp"
 #include "platform/ansi_text.hpp"
 #include "platform/file_ops.hpp"
 
@@ -18,7 +19,11 @@ std::string Line(std::string_view text) {
   return line;
 }
 
-std::size_t PadAfter(std::size_t length, std::size_t extra) { return (length > 20 ? 0 : 20 - length) + extra; }
+// Lengths are characters: each takes one column of the ANSI file.
+std::size_t PadAfter(std::string_view text, std::size_t extra) {
+  const std::size_t length = io::Utf8Length(text);
+  return (length > 20 ? 0 : 20 - length) + extra;
+}
 
 const std::string kDashRule(100, '-');
 
@@ -44,7 +49,9 @@ void ScanLog::Append(std::string_view lines, bool createFolder) const {
   }
   std::ofstream out(LogFile(), std::ios::binary | std::ios::app);
   if (!out) return;
-  out.write(lines.data(), static_cast<std::streamsize>(lines.size()));
+  // The one place where the log's text leaves the engine: UTF-8 becomes ANSI.
+  const std::string ansi = platform::AnsiFromUtf8(lines);
+  out.write(ansi.data(), static_cast<std::streamsize>(ansi.size()));
 }
 
 void ScanLog::StartLog() const {
@@ -71,19 +78,20 @@ void ScanLog::WriteScanHeader(std::string_view target) const {
 }
 
 void ScanLog::WriteProcessLine(const std::filesystem::path& processPath) const {
-  Append(Line("-> " + platform::AnsiPathText(platform::LongPathForm(processPath))), true);
+  const std::u8string path = platform::LongPathForm(processPath).u8string();
+  Append(Line("-> " + std::string(path.begin(), path.end())), true);
 }
 
 void ScanLog::WriteLine(std::string_view text) const { Append(Line(text), true); }
 
-std::size_t LabelPadding(std::string_view label) { return PadAfter(label.size(), 0); }
+std::size_t LabelPadding(std::string_view label) { return PadAfter(label, 0); }
 
 std::string ColumnLine(std::string_view label, std::string_view text) {
-  return std::string(label) + Spaces(PadAfter(label.size(), 5)) + std::string(text);
+  return std::string(label) + Spaces(PadAfter(label, 5)) + std::string(text);
 }
 
 std::string RestoreLine(std::string_view name, std::string_view folderWithSeparator) {
-  return "* Restore" + Spaces(16) + std::string(name) + Spaces(PadAfter(name.size(), 3)) + "-->" + Spaces(10) +
+  return "* Restore" + Spaces(16) + std::string(name) + Spaces(PadAfter(name, 3)) + "-->" + Spaces(10) +
          std::string(folderWithSeparator) + std::string(name);
 }
 

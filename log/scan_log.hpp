@@ -3,7 +3,8 @@
 // the current run (processes seen at start, scan headers, detections and the
 // clean, quarantine, restore and delete actions).
 //
-// Texts are ANSI bytes; every line ends with CR LF. Each operation opens the
+// Texts given here are UTF-8; the file is written in the system's ANSI code page
+// (UTF-8 on POSIX systems), converted as it is written. Every line ends with CR LF. Each operation opens the
 // file for appending, writes its lines and closes it again, so no handle stays
 // open between calls. Failures (no folder, no access, disk full) are silent:
 // the log never interrupts a scan.

@@ -30,9 +30,10 @@ enum class ShareAccess : int {
   All = 4,
 };
 
-// Opens the file; returns 0 when it cannot be opened (or the options are out of
-// range). On Windows a failed wide-character open is retried with the path in
-// the ANSI code page.
+// Opens the file; returns 0 when it cannot be opened, is not a regular file on
+// a disk (a folder, named pipe, device or socket; a pipe never blocks the
+// open), or the options are out of range. On Windows a failed wide-character
+// open is retried with the path in the ANSI code page.
 RawFileHandle OpenRawFile(const std::filesystem::path& path, int createOption, int shareAccess);
 
 // Size in bytes, or -1 when it cannot be obtained.

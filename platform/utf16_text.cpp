@@ -5,11 +5,6 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-void AppendUnit(std::vector<std::uint8_t>& out, std::uint32_t unit) {
-  out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-  out.push_back(static_cast<std::uint8_t>(unit >> 8));
-}
-
 void AppendUtf8(std::string& out, char32_t code) {
   if (code < 0x80) {
     out.push_back(static_cast<char>(code));
@@ -57,36 +52,51 @@ char32_t NextCode(std::string_view text, std::size_t& i) {
 
 }  // namespace
 
-std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text) {
-  std::vector<std::uint8_t> out;
-  out.reserve(text.size() * 2);
+std::u16string Utf8ToUtf16(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
   for (std::size_t i = 0; i < text.size();) {
     const char32_t code = NextCode(text, i);
     if (code >= 0x10000) {
-      AppendUnit(out, 0xD800 + ((code - 0x10000) >> 10));
-      AppendUnit(out, 0xDC00 + ((code - 0x10000) & 0x3FF));
+      out.push_back(static_cast<char16_t>(0xD800 + ((code - 0x10000) >> 10)));
+      out.push_back(static_cast<char16_t>(0xDC00 + ((code - 0x10000) & 0x3FF)));
     } else {
-      AppendUnit(out, code);
+      out.push_back(static_cast<char16_t>(code));
     }
   }
   return out;
 }
 
-std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes) {
+std::string Utf16ToUtf8(std::u16string_view units) {
   std::string out;
-  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
-    char32_t unit = static_cast<char32_t>(bytes[i] | (bytes[i + 1] << 8));
-    if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
-      const auto low = static_cast<char32_t>(bytes[i + 2] | (bytes[i + 3] << 8));
-      if (low >= 0xDC00 && low < 0xE000) {
-        unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
-        i += 2;
-      }
+  out.reserve(units.size());
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    char32_t unit = units[i];
+    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000) {
+      unit = 0x10000 + ((unit - 0xD800) << 10) + (units[i + 1] - 0xDC00u);
+      ++i;
     }
     if (unit >= 0xD800 && unit < 0xE000) unit = kReplacement;  // a lone surrogate
     AppendUtf8(out, unit);
   }
   return out;
+}
+
+std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text) {
+  std::vector<std::uint8_t> out;
+  for (const char16_t unit : Utf8ToUtf16(text)) {
+    out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+  return out;
+}
+
+std::string Utf16LeToUtf8(std::span<const std::uint8_t> bytes) {
+  std::u16string units(bytes.size() / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  }
+  return Utf16ToUtf8(units);
 }
 
 }  // namespace kestro::platform

@@ -11,6 +11,11 @@
 
 namespace kestro::platform {
 
+// UTF-16 code units of the text, and UTF-8 text of code units (a lone
+// surrogate becomes U+FFFD).
+std::u16string Utf8ToUtf16(std::string_view text);
+std::string Utf16ToUtf8(std::u16string_view units);
+
 // UTF-16 LE bytes of the text, without a terminating NUL.
 std::vector<std::uint8_t> Utf8ToUtf16Le(std::string_view text);
 // UTF-8 text of UTF-16 LE bytes (an odd last byte is ignored).

@@ -22,7 +22,8 @@ bool DeleteRoutine::Delete(const std::filesystem::path& path) {
     return false;
   }
   // The forced deletion removed it: that is a deletion, and callers must know.
-  return existed;
+  // A folder (which this routine never deletes) is still there: not deleted.
+  return existed && !files.Exists(path);
 }
 
 int DeleteRoutine::TerminateProcessesByFileName(const std::filesystem::path& path) {

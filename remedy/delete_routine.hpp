@@ -21,7 +21,7 @@ class DeleteRoutine {
 
   // True when the file existed and is gone afterwards. When it still exists the
   // user gets the two-line message and the answer is false; a path that names
-  // no file answers false silently.
+  // no file, or names a folder (which stays), answers false silently.
   bool Delete(const std::filesystem::path& path);
 
   // Ends every process running a file of this name (see platform/processes.hpp).

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <fstream>
 
-#include "platform/ansi_text.hpp"
 #include "remedy/cls_huffman.hpp"
 #include "remedy/delete_routine.hpp"
 #include "remedy/file_bytes.hpp"
@@ -30,7 +29,7 @@ bool IsPlainName(const std::filesystem::path& name) {
 }
 
 std::string WithTrailingSeparator(const std::filesystem::path& folder) {
-  std::string text = platform::AnsiPathText(folder);
+  std::string text = ToText(folder.u8string());
   const char separator = static_cast<char>(std::filesystem::path::preferred_separator);
   if (text.empty() || (text.back() != separator && text.back() != '/')) text += separator;
   return text;
@@ -101,6 +100,7 @@ std::optional<std::filesystem::path> QuarantineStore::FreeContainerName(const st
 QuarantineResult QuarantineStore::Quarantine(const std::filesystem::path& file) {
   QuarantineResult result;
   if (!context_.files.IsFile(file)) {
+    context_.messages.ShowMessage(context_.programTitle, kQuarantineErrorText, platform::MessageIcon::Exclamation);
     result.status = QuarantineStatus::SourceMissing;
     return result;
   }
@@ -148,7 +148,7 @@ QuarantineResult QuarantineStore::Quarantine(const std::filesystem::path& file) 
     result.status = QuarantineStatus::DeleteFailed;
     return result;
   }
-  Log(log::ColumnLine("* Quarantine", platform::AnsiPathText(file)));
+  Log(log::ColumnLine("* Quarantine", ToText(file.u8string())));
   result.status = QuarantineStatus::Quarantined;
   return result;
 }
@@ -171,7 +171,7 @@ RestoreResult QuarantineStore::Restore(const std::filesystem::path& name,
   const auto warn = [&](const std::string& text, platform::MessageIcon icon) {
     context_.messages.ShowMessage(context_.programTitle, text, icon);
   };
-  if (!IsContainerName(name) || !files.IsFile(folder_ / name)) {
+  if (!IsContainerName(name)) {
     warn(kNotSelectedText, platform::MessageIcon::Exclamation);
     result.status = RestoreStatus::NotFound;
     return result;
@@ -187,23 +187,27 @@ RestoreResult QuarantineStore::Restore(const std::filesystem::path& name,
   };
   if (!overwrite && files.Exists(target)) return refuseExisting();
 
-  const std::filesystem::path temporary = folder_ / plain;
-  clsHuffman huffman(context_);
-  if (!huffman.DecodeFile(folder_ / name, temporary)) {
-    if (files.IsFile(temporary)) files.RemoveFile(temporary);
-    warn(kSealInvalidText, platform::MessageIcon::None);
-    result.status = RestoreStatus::SealInvalid;
-    return result;
+  const bool containerThere = files.IsFile(folder_ / name);
+  const FileOutcome decoded = clsHuffman(context_).DecodeFileInto(folder_ / name, target, overwrite);
+  switch (decoded.failure) {
+    case FileFailure::None:
+      break;
+    case FileFailure::Source:
+    case FileFailure::Empty:
+    case FileFailure::Data:
+      warn(kSealInvalidText, platform::MessageIcon::None);
+      result.status = containerThere ? RestoreStatus::SealInvalid : RestoreStatus::NotFound;
+      return result;
+    case FileFailure::Write:
+      if (decoded.writeError == platform::FileError::Exists) return refuseExisting();
+      warn("The file could not be restored to \"" + targetText + "\": " +
+               std::string(platform::FileErrorText(decoded.writeError)) + ". The quarantined file is kept.",
+           platform::MessageIcon::Exclamation);
+      result.status = RestoreStatus::WriteFailed;
+      result.writeError = decoded.writeError;
+      return result;
   }
-  if (!files.MoveFileTo(temporary, target, overwrite)) {
-    files.ForceRemoveFile(temporary);
-    if (!overwrite && files.Exists(target)) return refuseExisting();
-    warn("The restored file could not be placed at \"" + targetText + "\". The quarantined file is kept.",
-         platform::MessageIcon::Exclamation);
-    result.status = RestoreStatus::MoveFailed;
-    return result;
-  }
-  Log(log::RestoreLine(platform::AnsiPathText(plain), WithTrailingSeparator(destinationFolder)));
+  Log(log::RestoreLine(ToText(plain.u8string()), WithTrailingSeparator(destinationFolder)));
   DeleteRoutine(context_).Delete(folder_ / name);
   result.status = RestoreStatus::Restored;
   result.restored = target;
@@ -215,7 +219,7 @@ bool QuarantineStore::DeleteContainer(const std::filesystem::path& name) {
     context_.messages.ShowMessage(context_.programTitle, kNotSelectedCleanText, platform::MessageIcon::Exclamation);
     return false;
   }
-  Log(log::ColumnLine("* Clean", platform::AnsiPathText(name)));
+  Log(log::ColumnLine("* Clean", ToText(name.u8string())));
   return DeleteRoutine(context_).Delete(folder_ / name);
 }
 

@@ -7,8 +7,11 @@
 // - A second quarantine of a file of the same name keeps the earlier container
 //   (possibly the only copy of a deleted file) and names the new one as the
 //   shell names copies: "setup.exe.vir", "setup (2).exe.vir", ...
-// - Restore never replaces an existing file unless asked to; the container is
-//   kept and the decoded temporary file removed on every failure.
+// - Restore decodes straight into the chosen folder under a temporary name and
+//   renames the file into place only when complete: no other file of the
+//   quarantine folder is ever written or deleted, a full disk leaves nothing
+//   behind, and an existing file is replaced only when asked to. The container
+//   is kept on every failure.
 // - A file is deleted only after its container was written and decoded back to
 //   the same bytes.
 
@@ -46,12 +49,13 @@ enum class RestoreStatus {
   NotFound,           // no such container
   SealInvalid,        // it does not decode
   DestinationExists,  // the folder already holds a file of that name
-  MoveFailed,         // the decoded file could not be placed in the folder
+  WriteFailed,        // the decoded file could not be written to the folder
 };
 
 struct RestoreResult {
   RestoreStatus status = RestoreStatus::NotFound;
-  std::filesystem::path restored;  // the file placed in the folder
+  std::filesystem::path restored;                           // the file placed in the folder
+  platform::FileError writeError = platform::FileError::None;  // why WriteFailed
 };
 
 class QuarantineStore {
@@ -72,7 +76,9 @@ class QuarantineStore {
   std::vector<std::filesystem::path> List();
 
   // Decodes the container `name` into `destinationFolder` under the name without
-  // ".vir", then removes the container. Shows the messages of each failure.
+  // ".vir", then removes the container. Shows the messages of each failure: a
+  // container that is not there (it vanished after it was listed) or does not
+  // decode shows "Restore error !" and then "Virus Seal Invalid !!".
   RestoreResult Restore(const std::filesystem::path& name, const std::filesystem::path& destinationFolder,
                         bool overwrite);
 

@@ -65,7 +65,9 @@ std::int16_t ScanArchive(const fs::path& archive, std::string_view password, Arc
 
   ArchiveHeaderRecord header{};
   while (context.library.ReadHeader(handle, header) == 0) {
+    // The library speaks the ANSI code page; the engine's texts are UTF-8.
     const std::string member(header.FileName, strnlen(header.FileName, sizeof header.FileName));
+    const std::string memberText = checks::PathUtf8(platform::PathFromAnsi(member));
     // The member's stored name may point outside the extraction folder; the copy
     // is written under a name proven to lie inside it.
     const std::string destination = MemberExtractionPath(extractText, member);
@@ -76,11 +78,11 @@ std::int16_t ScanArchive(const fs::path& archive, std::string_view password, Arc
       return state.ArchiveMembersScanned;
     }
     const fs::path extracted = platform::PathFromAnsi(destination);
-    CheckArchiveMember(archive, extracted, member, context.member);
+    CheckArchiveMember(archive, extracted, memberText, context.member);
 
     if (!fs::is_directory(fs::symlink_status(extracted, ec))) fs::remove(extracted, ec);
-    if (member.size() > 40) context.observer.ArchiveLabel(ShortenMemberName(member));
-    else context.observer.ScanPathLabel(member);
+    if (IsLongMemberName(memberText)) context.observer.ArchiveLabel(ShortenMemberName(memberText));
+    else context.observer.ScanPathLabel(memberText);
     // A folder member leaves an (empty) folder; remove it as such.
     if (fs::is_directory(fs::symlink_status(extracted, ec))) fs::remove(extracted, ec);
     state.CountArchiveMember();

@@ -48,7 +48,8 @@ std::int16_t ScanArchive(const std::filesystem::path& archive, std::string_view 
                          ArchiveScanContext& context);
 
 // The member check: file check of the extracted copy; on a hit a record located
-// at "<archive>:<separator><member>" with the packer of the archive itself.
+// at "<archive>:<separator><member>" with the packer of the archive itself
+// (`memberName` is UTF-8, like every text of the engine).
 bool CheckArchiveMember(const std::filesystem::path& archive, const std::filesystem::path& extracted,
                         std::string_view memberName, ScanOneFileContext& context);
 

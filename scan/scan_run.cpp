@@ -77,18 +77,22 @@ bool ScanRun::StartFromCommand(const std::string& targetText) {
     observer_.ShowMessage(kPathNotFound, MessageIcon::Exclamation);
     return false;
   }
-  if (state_.ScanRunning) return false;
+  if (state_.ScanRunning) {
+    observer_.BringScanPageForward();
+    return false;
+  }
   state_.ScanTarget = fs::path(std::u8string(targetText.begin(), targetText.end()));
   services_.WriteScanHeader(state_.ScanTarget);
   Run();
   return true;
 }
 
-void ScanRun::ScanContextMenu(const fs::path& folder) {
-  std::string text = FolderText(folder);
-  state_.ScanTarget = fs::path(std::u8string(text.begin(), text.end()));
-  services_.WriteScanHeader(state_.ScanTarget);
-  Run();
+bool ScanRun::ScanContextMenu(const std::string& targetText) {
+  // The hand-over is judged as given ("C:" is refused), then scanned as a folder.
+  if (!IsDriveFolderText(targetText)) return StartFromCommand(targetText);
+  std::string text = targetText;
+  if (text.back() != '\\') text.push_back('\\');
+  return StartFromCommand(text);
 }
 
 void ScanRun::Run() {
@@ -120,6 +124,14 @@ void ScanRun::Stop() {
   EndState();
 }
 
+bool ScanRun::Enters(const fs::path& folder) const {
+  return options_.Filter == nullptr || options_.Filter->EntersFolder(folder);
+}
+
+bool ScanRun::Takes(const fs::path& file) const {
+  return options_.Filter == nullptr || options_.Filter->TakesFile(file);
+}
+
 void ScanRun::BeginState() {
   if (!options_.IsWindowsXP) observer_.TaskbarProgressStart();
   markers_.SetMarker("MulaiScan", 1);
@@ -135,10 +147,11 @@ void ScanRun::CountingWalk(const fs::path& folder) {
   if (ec) return;
   for (const fs::directory_iterator end; it != end && !state_.StopRequested; it.increment(ec)) {
     if (IsWalkableFolder(*it)) {
+      if (!Enters(it->path())) continue;
       ++state_.TotalFolders;
       observer_.Counted(state_.TotalFiles, state_.TotalFolders);
       CountingWalk(it->path());
-    } else if (IsFileEntry(*it)) {
+    } else if (IsFileEntry(*it) && Takes(it->path())) {
       pump_.PumpMessages();
       ++state_.TotalFiles;
       observer_.Counted(state_.TotalFiles, state_.TotalFolders);
@@ -161,8 +174,8 @@ void ScanRun::ScanningWalk(const fs::path& folder, std::uint32_t& counter) {
       return;
     }
     if (IsWalkableFolder(*it)) {
-      ScanningWalk(it->path(), counter);
-    } else if (IsFileEntry(*it)) {
+      if (Enters(it->path())) ScanningWalk(it->path(), counter);
+    } else if (IsFileEntry(*it) && Takes(it->path())) {
       VisitFile(folder, it->path(), counter);
     }
     if (ec) break;

@@ -40,6 +40,9 @@ class ScanObserver {
   virtual void FolderNotListed(const std::filesystem::path& /*folder*/) {}
   // Options frame, Scan command and target box: disabled while a run is active.
   virtual void RunControls(bool /*running*/) {}
+  // A scan was asked for while one runs: select the scan page, enable Pause,
+  // disable Scan and the target box.
+  virtual void BringScanPageForward() {}
   // The detections label takes the number of rows of the detection list.
   virtual void ShowDetectionRowCount() {}
   // After a run with detections: fit the list's columns, select and show its last row.
@@ -112,11 +115,23 @@ class CandidateSink {
 // False when the file was not handed over.
 bool HandOverCandidate(const std::filesystem::path& path, CandidateSink& sink, ScanObserver& observer);
 
+// Which entries the walks visit (the console's exclusions and its one file
+// system rule); without one, every entry is visited.
+class WalkFilter {
+ public:
+  virtual ~WalkFilter() = default;
+  // A folder below the target: false prunes it, unlisted and uncounted.
+  virtual bool EntersFolder(const std::filesystem::path& folder) const = 0;
+  // A file: false passes over it, uncounted and unscanned.
+  virtual bool TakesFile(const std::filesystem::path& file) const = 0;
+};
+
 struct ScanOptions {
   bool FixReg = false;            // repair the registry before the walk
   bool Sound = true;              // play the finished sound
   bool ShutdownWhenDone = false;  // the "Shutdown PC when scanning is complete" box
   bool IsWindowsXP = false;       // no taskbar-button progress on XP
+  const WalkFilter* Filter = nullptr;  // every entry when null
 };
 
 class ScanRun {
@@ -128,11 +143,13 @@ class ScanRun {
   static bool IsDriveFolderText(std::string_view target);
 
   // The Scan command: refuses a target that is not a drive folder with "Path not
-  // found !"; while a run is active it does nothing (returns false).
+  // found !"; while a run is active it only brings the scan page forward (the
+  // running scan keeps its target). True when a run was made.
   bool StartFromCommand(const std::string& targetText);
 
-  // A folder handed over from the shell: the target gets a trailing separator.
-  void ScanContextMenu(const std::filesystem::path& folder);
+  // A folder handed over from the shell (the program's command line): the same
+  // rules as the Scan command, and the target gets a trailing separator.
+  bool ScanContextMenu(const std::string& targetText);
 
   // Runs the whole scan of state.ScanTarget.
   void Run();
@@ -145,6 +162,8 @@ class ScanRun {
 
  private:
   void BeginState();
+  bool Enters(const std::filesystem::path& folder) const;
+  bool Takes(const std::filesystem::path& file) const;
   void CountingWalk(const std::filesystem::path& folder);
   void ScanningWalk(const std::filesystem::path& folder, std::uint32_t& counter);
   void VisitFile(const std::filesystem::path& folder, const std::filesystem::path& path,

@@ -1,5 +1,7 @@
 #include "scan/scan_texts.hpp"
 
+#include "io/utf8_text.hpp"
+
 namespace kestro::scan {
 
 std::string BufferingStatus(std::uint32_t files, std::uint32_t folders) {
@@ -14,25 +16,28 @@ std::string FinishStatus(std::string_view message) {
 std::string ShortenScanPath(std::string_view folder, std::string_view fileName, char separator) {
   std::string full(folder);
   full += fileName;
-  if (full.size() < 41) return full;
+  if (io::Utf8Length(full) < 41) return full;
   // The first separator found from the fourth character on (1-based), inclusive.
   std::string head;
-  if (folder.size() > 3) {
-    const std::size_t at = folder.find(separator, 3);
+  const std::size_t fourth = io::Utf8Offset(folder, 3);
+  if (fourth < folder.size()) {
+    const std::size_t at = folder.find(separator, fourth);
     if (at != std::string_view::npos) head = std::string(folder.substr(0, at + 1));
   }
   std::string shown = head + "..." + separator;
-  if (fileName.size() <= 19) {
+  if (io::Utf8Length(fileName) <= 19) {
     shown += fileName;
   } else {
     shown += "...";
-    shown += fileName.substr(fileName.size() - 15);
+    shown += io::Utf8Tail(fileName, 15);
   }
   return shown;
 }
 
+bool IsLongMemberName(std::string_view memberName) { return io::Utf8Length(memberName) > 40; }
+
 std::string ShortenMemberName(std::string_view memberName) {
-  if (memberName.size() <= 40) return std::string(memberName);
+  if (!IsLongMemberName(memberName)) return std::string(memberName);
   const std::size_t first = memberName.find_first_of("\\/");
   const std::size_t last = memberName.find_last_of("\\/");
   const std::string_view head = first == std::string_view::npos ? memberName : memberName.substr(0, first);

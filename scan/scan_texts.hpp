@@ -32,12 +32,18 @@ std::string BufferingStatus(std::uint32_t files, std::uint32_t folders);
 // "STATUS : [ <message> ]"
 std::string FinishStatus(std::string_view message);
 
+// Lengths here are characters of UTF-8 text, and a cut never splits one.
+//
 // The scan-path label for a file: whole when shorter than 41 characters;
 // otherwise the folder up to and including its first separator from the fourth
 // character on, then "...\", then the file name when it has at most 19
 // characters, else "..." and its last 15 characters. `separator` is "\" on
 // Windows and "/" elsewhere.
 std::string ShortenScanPath(std::string_view folder, std::string_view fileName, char separator);
+
+// True for a member name longer than 40 characters: the archive label shows it
+// shortened; shorter names go to the scan-path label as they are.
+bool IsLongMemberName(std::string_view memberName);
 
 // The label for an archive member longer than 40 characters: its first path
 // component, "\...\", its last component. Shorter names are shown as they are.

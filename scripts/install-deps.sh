@@ -10,8 +10,10 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
   wine64 wine xvfb xauth imagemagick
   libarchive-dev
+  libcurl4-openssl-dev
   clang libclang-rt-14-dev
   gzip
+  python3
 )
 
 missing=()

@@ -9,6 +9,9 @@ namespace {
 
 constexpr std::array<std::string_view, 12> kMonths = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr std::array<std::string_view, 12> kMonthNames = {"January", "February", "March",     "April",
+                                                          "May",     "June",     "July",      "August",
+                                                          "September", "October", "November", "December"};
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -31,16 +34,37 @@ int Digits(std::string_view text) {
   return value;
 }
 
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsSeparator(char c) { return c == '-' || c == ' '; }
+
+std::string_view TrimBlanks(std::string_view text) {
+  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+  return text;
+}
+
+// 1..12 for an English month abbreviation or full name in any letter case, else 0.
+unsigned MonthNumber(std::string_view text) {
+  for (std::size_t m = 0; m < kMonths.size(); ++m) {
+    if (SameIgnoringCase(text, kMonths[m]) || SameIgnoringCase(text, kMonthNames[m])) {
+      return static_cast<unsigned>(m + 1);
+    }
+  }
+  return 0;
+}
+
 }  // namespace
 
 std::optional<Date> ParseDatabaseDate(std::string_view text) {
-  const std::size_t dash1 = text.find('-');
-  if (dash1 == std::string_view::npos) return std::nullopt;
-  const std::size_t dash2 = text.find('-', dash1 + 1);
-  if (dash2 == std::string_view::npos) return std::nullopt;
-  const std::string_view dayText = text.substr(0, dash1);
-  const std::string_view monthText = text.substr(dash1 + 1, dash2 - dash1 - 1);
-  const std::string_view yearText = text.substr(dash2 + 1);
+  text = TrimBlanks(text);
+  const std::size_t first = text.find_first_of("- ");
+  if (first == std::string_view::npos) return std::nullopt;
+  const std::size_t second = text.find_first_of("- ", first + 1);
+  if (second == std::string_view::npos) return std::nullopt;
+  if (!IsSeparator(text[first]) || !IsSeparator(text[second])) return std::nullopt;
+  const std::string_view dayText = text.substr(0, first);
+  const std::string_view monthText = text.substr(first + 1, second - first - 1);
+  const std::string_view yearText = text.substr(second + 1);
 
   if (dayText.size() > 2 || (yearText.size() != 2 && yearText.size() != 4)) return std::nullopt;
   const int day = Digits(dayText);
@@ -48,10 +72,9 @@ std::optional<Date> ParseDatabaseDate(std::string_view text) {
   if (day < 0 || year < 0) return std::nullopt;
   if (yearText.size() == 2) year += year < 30 ? 2000 : 1900;
 
-  unsigned month = 0;
-  for (std::size_t m = 0; m < kMonths.size(); ++m) {
-    if (SameIgnoringCase(monthText, kMonths[m])) month = static_cast<unsigned>(m + 1);
-  }
+  // The month is always a name: numeric forms such as 01/05/2013 read
+  // differently in different countries and are refused.
+  const unsigned month = MonthNumber(monthText);
   if (month == 0) return std::nullopt;
 
   const Date date{std::chrono::year{year}, std::chrono::month{month},

@@ -1,6 +1,11 @@
 #pragma once
 // The scan page (page 1, tabs "Directory" and "Current Report") and the quarantine
 // panel that the tools page shows in its tab "Quarantine List".
+//
+// The page tells the main window what concerns it with the registered window
+// message kScanPageNotifyName, sent to ctx.MainWindow (wParam: one of
+// ScanPageNotice, lParam as described there). A main window that does not
+// handle it loses nothing the page itself needs.
 
 #include <windows.h>
 
@@ -16,5 +21,21 @@ void ScanContextMenu(HWND scanPage, const std::wstring& target);  // the Scan co
 bool ScanIsRunning(HWND scanPage);
 void StopScan(HWND scanPage);  // close flow "abort scan" answer Yes
 void RefreshQuarantineList(HWND quarantinePanel);
+
+inline constexpr wchar_t kScanPageNotifyName[] = L"KESTRO.ScanPage.Notify";
+
+enum class ScanPageNotice : WPARAM {
+  // The status line "txtStatus" changed: lParam points to a StatusLineNotice
+  // (valid during the call only).
+  StatusLine = 1,
+  // A scan run began (lParam 1) or ended (lParam 0): the options frame is
+  // disabled while a run is active.
+  ScanRunning = 2,
+};
+
+struct StatusLineNotice {
+  const wchar_t* text;
+  COLORREF colour;
+};
 
 }  // namespace kestro::app

@@ -1,5 +1,9 @@
 #include "cli/common/entry.hpp"
 
+#include <iostream>
+
+#include "cli/common/console_text.hpp"
+
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -36,10 +40,15 @@ std::filesystem::path ExecutableFolder() {
 
 #ifdef _WIN32
 int wmain(int argc, wchar_t** argv) {
-  SetConsoleOutputCP(CP_UTF8);
+  // UTF-8 inside; a console gets UTF-16, a pipe or file UTF-8 (console_text.hpp).
+  const auto out = kestro::cli::AttachConsoleText(std::cout, 1);
+  const auto err = kestro::cli::AttachConsoleText(std::cerr, 2);
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) args.push_back(kestro::cli::ToUtf8(argv[i]));
-  return kestro::cli::ToolMain(args);
+  const int status = kestro::cli::ToolMain(args);
+  std::cout.flush();
+  std::cerr.flush();
+  return status;
 }
 #else
 int main(int argc, char** argv) {

@@ -1,9 +1,11 @@
 // kestro-quarantine: the quarantine store and the HE3 container from the console.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "cli/common/entry.hpp"
+#include "cli/common/named_file.hpp"
 #include "platform/quarantine_location.hpp"
 #include "remedy/cls_huffman.hpp"
 #include "remedy/quarantine_store.hpp"
@@ -26,7 +28,7 @@ class ConsoleMessages final : public platform::UserMessages {
   void ShowMessage(const std::string&, const std::string& text, platform::MessageIcon) override {
     std::string line = text;
     for (std::size_t at; (at = line.find("\r\n")) != std::string::npos;) line.replace(at, 2, " ");
-    std::cerr << kTool << ": " << line << "\n";
+    std::cerr << kTool << ": " << cli::DisplayText(line) << "\n";
   }
   bool AskYesNo(const std::string& caption, const std::string& text, platform::MessageIcon icon) override {
     ShowMessage(caption, text, icon);
@@ -66,7 +68,7 @@ int Usage(const std::string& problem) {
 }
 
 int Fail(const std::string& problem) {
-  std::cerr << kTool << ": " << problem << "\n";
+  std::cerr << kTool << ": " << cli::DisplayText(problem) << "\n";
   return kExitFailed;
 }
 
@@ -83,7 +85,7 @@ struct Tool {
 
   int List() {
     if (!FolderThere()) return kExitOk;  // nothing quarantined yet
-    for (const auto& name : store.List()) std::cout << PathText(name) << "\n";
+    for (const auto& name : store.List()) std::cout << cli::DisplayText(PathText(name)) << "\n";
     return kExitOk;
   }
 
@@ -93,10 +95,17 @@ struct Tool {
     int status = kExitOk;
     for (const auto& arg : files) {
       const auto path = PathFromArg(arg);
+      // Only regular files: a pipe or device is refused before anything opens it.
+      if (const std::string problem = cli::NotARegularFile(path); !problem.empty() && problem != "no such file") {
+        Fail(arg + ": " + problem + "; not quarantined");
+        status = kExitFailed;
+        continue;
+      }
       const auto result = store.Quarantine(path);
       switch (result.status) {
         case remedy::QuarantineStatus::Quarantined:
-          std::cout << "quarantined " << arg << " -> " << PathText(result.container.filename()) << "\n";
+          std::cout << "quarantined " << cli::DisplayText(arg) << " -> "
+                    << cli::DisplayText(PathText(result.container.filename())) << "\n";
           continue;
         case remedy::QuarantineStatus::SourceMissing:
           Fail(arg + ": no such file");
@@ -129,10 +138,20 @@ struct Tool {
     if (rest.size() != 2) return Usage("restore needs NAME and DESTDIR");
     const auto destination = PathFromArg(rest[1]);
     if (!context.files.IsFolder(destination)) return Fail(rest[1] + ": no such folder");
-    const auto result = store.Restore(PathFromArg(rest[0]), destination, overwrite);
+    // The name must be one the list shows, as in the Quarantine List.
+    const auto name = PathFromArg(rest[0]);
+    const auto listed = FolderThere() ? store.List() : std::vector<std::filesystem::path>{};
+    if (std::find(listed.begin(), listed.end(), name) == listed.end()) {
+      return Fail(rest[0] + ": no such container in " + PathText(folder));
+    }
+    if (const std::string problem = cli::NotARegularFile(folder / name); !problem.empty()) {
+      return Fail(rest[0] + ": " + problem);
+    }
+    const auto result = store.Restore(name, destination, overwrite);
     switch (result.status) {
       case remedy::RestoreStatus::Restored:
-        std::cout << "restored " << rest[0] << " -> " << PathText(result.restored) << "\n";
+        std::cout << "restored " << cli::DisplayText(rest[0]) << " -> " << cli::DisplayText(PathText(result.restored))
+                  << "\n";
         return kExitOk;
       case remedy::RestoreStatus::NotFound:
         return Fail(rest[0] + ": no such container in " + PathText(folder));
@@ -140,8 +159,9 @@ struct Tool {
         return Fail(rest[0] + ": the container is damaged and cannot be restored; it is kept");
       case remedy::RestoreStatus::DestinationExists:
         return Fail("not restored: use --overwrite to replace the existing file");
-      case remedy::RestoreStatus::MoveFailed:
-        return Fail("not restored: the file could not be placed in " + rest[1]);
+      case remedy::RestoreStatus::WriteFailed:
+        return Fail("not restored: " + std::string(platform::FileErrorText(result.writeError)) +
+                    "; the quarantined file is kept");
     }
     return kExitFailed;
   }
@@ -149,7 +169,7 @@ struct Tool {
   int Delete(const std::vector<std::string>& args) {
     if (args.size() != 1) return Usage("delete needs exactly one NAME");
     if (!store.DeleteContainer(PathFromArg(args[0]))) return Fail(args[0] + ": not deleted");
-    std::cout << "deleted " << args[0] << "\n";
+    std::cout << "deleted " << cli::DisplayText(args[0]) << "\n";
     return kExitOk;
   }
 
@@ -166,7 +186,9 @@ struct Tool {
     if (args.size() != 2) return Usage(std::string(pack ? "pack" : "unpack") + " needs SRC and DST");
     const auto source = PathFromArg(args[0]);
     const auto destination = PathFromArg(args[1]);
-    if (!context.files.IsFile(source)) return Fail(args[0] + ": no such file");
+    if (const std::string problem = cli::NotARegularFile(source); !problem.empty()) {
+      return Fail(args[0] + ": " + problem);
+    }
     if (context.files.Exists(destination)) return Fail(args[1] + ": already exists; not replaced");
     std::error_code ec;
     if (std::filesystem::file_size(source, ec) == 0 && !ec) return Fail(args[0] + ": empty file");

@@ -15,13 +15,24 @@
 
 namespace kestro::cli {
 
-// JSON string literal of a UTF-8 text (quotes included).
+// JSON string literal (quotes included) of a text, always valid UTF-8: bytes
+// that are not UTF-8 become U+FFFD, control characters are escaped.
 std::string JsonString(std::string_view text);
 
-// One detection as a JSON object on one line.
+// Standard base64 with padding.
+std::string Base64(std::string_view bytes);
+
+// A path as the bytes its name is made of: the name itself on POSIX systems,
+// UTF-8 on Windows (an unpaired surrogate becomes U+FFFD).
+std::string PathBytes(const std::filesystem::path& path);
+
+// One detection as a JSON object on one line: "name", "location", "path",
+// "path_bytes" (base64 of the exact name, only when it is not UTF-8), "packer",
+// "time".
 std::string DetectionJson(const scan::DetectionRecord& record);
 
-// Prints detections as they are committed, in order.
+// Prints detections as they are committed, in order (control characters of a
+// name shown as "?" in the column layout; the JSON keeps them exactly).
 class ConsoleDetections final : public scan::DetectionList {
  public:
   ConsoleDetections(std::ostream& out, bool json) : out_(out), json_(json) {}
@@ -37,7 +48,8 @@ class ConsoleDetections final : public scan::DetectionList {
 // Follows the scan for the live progress line and the summary.
 class ConsoleProgress final : public scan::ScanObserver {
  public:
-  ConsoleProgress(std::ostream& err, bool live, const ConsoleDetections& detections);
+  // `live`: draw the progress line; `quiet`: neither the line nor warnings.
+  ConsoleProgress(std::ostream& err, bool live, bool quiet, const ConsoleDetections& detections);
   void Counted(std::uint32_t files, std::uint32_t folders) override;
   void ScanPathLabel(std::string_view text) override;
   void FilesScannedLabel(std::uint64_t count) override;
@@ -57,8 +69,10 @@ class ConsoleProgress final : public scan::ScanObserver {
  private:
   void Draw(bool force);
 
+  static constexpr std::size_t kLineWidth = 79;
   std::ostream& err_;
   bool live_;
+  bool quiet_;
   const ConsoleDetections& detections_;
   std::uint64_t runTotal_ = 0, runScanned_ = 0, runCounted_ = 0;
   std::string path_;

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -17,9 +19,12 @@
 #include "icon/cls_heuristic.hpp"
 #include "checks/extension_list.hpp"
 #include "checks/shortcut_check.hpp"
+#include "cli/common/database_folders.hpp"
 #include "cli/common/entry.hpp"
+#include "cli/common/named_file.hpp"
 #include "cli/scan/console_output.hpp"
 #include "cli/scan/process_mode.hpp"
+#include "cli/scan/path_filter.hpp"
 #include "cli/scan/scan_options.hpp"
 #include "engine/identity.hpp"
 #include "log/scan_log.hpp"
@@ -148,15 +153,47 @@ class ConsoleScanServices final : public scan::ScanServices {
 };
 
 std::optional<fs::path> FindDatabaseFolder(const ScanOptions& options) {
-  const auto hasDatabases = [](const fs::path& folder) {
-    std::error_code ec;
-    return fs::is_regular_file(folder / "DB_0x.avn", ec);
-  };
   if (options.dbFolder) return *options.dbFolder;
-  for (const fs::path& folder : DefaultDatabaseFolders(ExecutableFolder())) {
-    if (hasDatabases(folder)) return folder;
+  return FindDefaultDatabaseFolder(ExecutableFolder());
+}
+
+// Hands each line of a path list to `take` (which answers false to stop): the
+// list is a file (a named pipe too, as a shell's process substitution gives)
+// or "-" for standard input; blank lines are skipped and a CR before the line
+// end is dropped. False, with a message, when the list cannot be read.
+bool ReadPathList(const std::string& list, const std::function<bool(const std::string&)>& take) {
+  constexpr std::size_t kLongestLine = 65536;
+  std::ifstream file;
+  std::istream* in = &std::cin;
+  if (list != "-") {
+    const fs::path path = PathFromArg(list);
+    std::error_code ec;
+    const fs::file_type type = fs::status(path, ec).type();
+    if (type != fs::file_type::regular && type != fs::file_type::fifo) {
+      std::cerr << "kestro-scan: --file-list " << DisplayText(list) << ": " << NotARegularFile(path) << "\n";
+      return false;
+    }
+    file.open(path, std::ios::binary);
+    if (!file) {
+      std::cerr << "kestro-scan: --file-list " << DisplayText(list) << ": cannot be read\n";
+      return false;
+    }
+    in = &file;
   }
-  return std::nullopt;
+  bool good = true;
+  std::string line;
+  while (std::getline(*in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    if (line.size() > kLongestLine) {
+      std::cerr << "kestro-scan: --file-list " << DisplayText(list) << ": a line longer than " << kLongestLine
+                << " bytes is not a path, skipped\n";
+      good = false;
+      continue;
+    }
+    if (!take(line)) break;
+  }
+  return good && !in->bad();
 }
 
 // A private extraction folder per run, so two scans never share extracted files.
@@ -172,6 +209,11 @@ int ToolMain(const std::vector<std::string>& args) {
   const ParseResult parsed = ParseScanOptions(args);
   if (parsed.showHelp) {
     std::cout << ScanHelpText();
+    return kExitClean;
+  }
+  if (parsed.showVersion) {
+    std::cout << "kestro-scan (" << engine::kProgram << ") " << engine::kVersion << ", engine build "
+              << engine::kBuild << "\n";
     return kExitClean;
   }
   if (!parsed.error.empty()) {
@@ -194,7 +236,7 @@ int ToolMain(const std::vector<std::string>& args) {
               << " not found in " << PathText(*dbFolder) << "\n";
     return kExitError;
   }
-  if (sigdb::DatabaseAgeRule(values, sigdb::LocalToday())) {
+  if (!options.quiet && sigdb::DatabaseAgeRule(values, sigdb::LocalToday())) {
     std::cerr << "kestro-scan: warning: the signature databases are out of date\n";
   }
 
@@ -238,11 +280,11 @@ int ToolMain(const std::vector<std::string>& args) {
 
   const fs::path extractFolder = MakeExtractFolder();
   std::unique_ptr<scan::ArchiveLibrary> library = scan::BindArchiveLibrary(ExecutableFolder());
-  if (options.archives && !library->IsAvailable()) {
+  if (options.archives && !library->IsAvailable() && !options.quiet) {
     std::cerr << "kestro-scan: warning: " << PathText(scan::ArchiveLibraryFileName())
               << " not found beside the program: archives are skipped\n";
   }
-  ConsoleProgress progress(std::cerr, StderrIsTerminal(), detections);
+  ConsoleProgress progress(std::cerr, StderrIsTerminal(), options.quiet, detections);
   scan::NoMessagePump pump;
   scan::ArchiveScanContext archiveContext{*library, state, progress, pump, fileContext, extractFolder,
                                           options.archives};
@@ -256,27 +298,51 @@ int ToolMain(const std::vector<std::string>& args) {
   scan::NoScanMarkers markers;
   ConsoleScanServices services(logPtr, routine, extractFolder);
 
+  PathFilter filter(options.excludes, options.excludeDirs, options.oneFileSystem);
   const auto started = std::chrono::steady_clock::now();
   // The log lists the running processes before its scanning section.
-  if (options.processes) ScanRunningProcesses(fileContext, logPtr, std::cerr);
+  if (options.processes) ScanRunningProcesses(fileContext, logPtr, options.quiet ? nullptr : &std::cerr);
   if (scanLog) scanLog->StartScanSection();
   bool anyMissing = false;
-  for (const std::string& arg : options.paths) {
-    if (state.StopRequested) break;
+  // One target named on the command line or in a file list: a folder is a scan
+  // run of its own, a regular file is handed over alone, anything else refused.
+  const auto scanTarget = [&](const std::string& arg) {
     const fs::path target = PathFromArg(arg);
     std::error_code ec;
-    if (fs::is_directory(target, ec)) {
-      scan::ScanRun run(state, progress, pump, markers, services, *sink, scan::ScanOptions{.Sound = false});
+    const fs::file_status status = fs::status(target, ec);
+    if (fs::is_directory(status)) {
+      if (filter.ExcludesFolder(target)) return;
+      filter.StartAt(target);
+      scan::ScanRun run(state, progress, pump, markers, services, *sink,
+                        scan::ScanOptions{.Sound = false, .Filter = &filter});
       state.ScanTarget = target;
       services.WriteScanHeader(target);
       run.Run();
       // The end state asks to stop further work; a new run clears it again.
       state.StopRequested = progress.aborted;
-    } else if (fs::exists(target, ec)) {
+    } else if (fs::is_regular_file(status)) {
+      if (filter.ExcludesFile(target)) return;
+      // A file is a scan target of its own: it gets its header as a folder does.
+      services.WriteScanHeader(target);
       if (scan::HandOverCandidate(target, *sink, progress)) progress.CountSingleFile();
       sink->Drain();
     } else {
-      std::cerr << "kestro-scan: " << arg << ": no such file or folder\n";
+      const std::string problem =
+          status.type() == fs::file_type::not_found ? "no such file or folder" : NotARegularFile(target);
+      std::cerr << "kestro-scan: " << DisplayText(arg) << ": " << problem << "\n";
+      anyMissing = true;
+    }
+  };
+  for (const std::string& arg : options.paths) {
+    if (state.StopRequested) break;
+    scanTarget(arg);
+  }
+  for (const std::string& list : options.fileLists) {
+    if (state.StopRequested) break;
+    if (!ReadPathList(list, [&](const std::string& path) {
+          if (!state.StopRequested) scanTarget(path);
+          return !state.StopRequested;
+        })) {
       anyMissing = true;
     }
   }
@@ -284,8 +350,10 @@ int ToolMain(const std::vector<std::string>& args) {
   routine.DeleteFolderTree(extractFolder);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   progress.ClearLine();
-  std::cerr << (progress.aborted ? "Scanning aborted !" : "Scanning completed !") << " "
-            << SummaryLine(progress.filesScanned, progress.archiveMembers, detections.Count(), seconds) << "\n";
+  if (!options.quiet) {
+    std::cerr << (progress.aborted ? "Scanning aborted !" : "Scanning completed !") << " "
+              << SummaryLine(progress.filesScanned, progress.archiveMembers, detections.Count(), seconds) << "\n";
+  }
   gState = nullptr;
   if (progress.aborted) return kExitInterrupted;
   if (detections.Count() > 0) return kExitDetections;

@@ -6,18 +6,19 @@
 
 namespace kestro::cli {
 
-void ScanRunningProcesses(scan::ScanOneFileContext& file, const log::ScanLog* log, std::ostream& err) {
+void ScanRunningProcesses(scan::ScanOneFileContext& file, const log::ScanLog* log, std::ostream* err) {
   scan::ProcessScanObserver observer;
   scan::ScanLogProcessLines processLines(log);
   scan::ProcessWalkContext walk{platform::NativeProcessList(), platform::WindowsFolder(), observer, processLines};
   scan::ProcessReport report(file);
   const scan::ProcessWalkCounts counts = scan::WalkProcesses(walk, &report);
-  err << "Running processes: " << counts.processes << " processes, " << report.ExecutablesChecked()
-      << " executables checked";
+  if (err == nullptr) return;
+  *err << "Running processes: " << counts.processes << " processes, " << report.ExecutablesChecked()
+       << " executables checked";
   if (counts.notReadable > 0) {
-    err << ", " << counts.notReadable << " processes not readable without more rights";
+    *err << ", " << counts.notReadable << " processes not readable without more rights";
   }
-  err << "\n";
+  *err << "\n";
 }
 
 }  // namespace kestro::cli

@@ -12,7 +12,8 @@ namespace kestro::cli {
 // Walks the running processes: each process line goes to the log (when there
 // is one), each distinct executable through the file check, each detection to
 // `file`'s detection list and log. Nothing is suspended, asked or ended. A line
-// on `err` tells how many processes were looked at and how many refused it.
-void ScanRunningProcesses(scan::ScanOneFileContext& file, const log::ScanLog* log, std::ostream& err);
+// on `err` (none when it is null) tells how many processes were looked at and
+// how many refused it.
+void ScanRunningProcesses(scan::ScanOneFileContext& file, const log::ScanLog* log, std::ostream* err);
 
 }  // namespace kestro::cli

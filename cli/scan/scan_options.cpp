@@ -1,10 +1,33 @@
 #include "cli/scan/scan_options.hpp"
 
 #include <charconv>
+#include <optional>
 
 #include "cli/common/entry.hpp"
 
 namespace kestro::cli {
+namespace {
+
+struct ListedOption {
+  std::string name;
+  std::optional<std::string> inlineValue;  // "--name=value"
+};
+
+// "--name VALUE" or "--name=VALUE" for one of the repeatable options.
+template <typename... Names>
+std::optional<ListedOption> ListOption(const std::string& arg, const Names&... names) {
+  std::optional<ListedOption> found;
+  const auto test = [&](const char* name) {
+    const std::string n = name;
+    if (found) return;
+    if (arg == n) found = ListedOption{n, std::nullopt};
+    else if (arg.rfind(n + "=", 0) == 0) found = ListedOption{n, arg.substr(n.size() + 1)};
+  };
+  (test(names), ...);
+  return found;
+}
+
+}  // namespace
 
 ParseResult ParseScanOptions(const std::vector<std::string>& args) {
   ParseResult result;
@@ -68,12 +91,35 @@ ParseResult ParseScanOptions(const std::vector<std::string>& args) {
         return result;
       }
       o.jobs = n;
+    } else if (a == "--version") {
+      result.showVersion = true;
+      return result;
+    } else if (a == "-q" || a == "--quiet") {
+      o.quiet = true;
+    } else if (a == "--one-file-system") {
+      o.oneFileSystem = true;
+    } else if (const auto listed = ListOption(a, "--file-list", "--exclude", "--exclude-dir")) {
+      std::string text;
+      if (listed->inlineValue) {
+        text = *listed->inlineValue;
+      } else {
+        const auto v = value(listed->name.c_str());
+        if (!v) return result;
+        text = *v;
+      }
+      if (text.empty()) {
+        result.error = listed->name + " needs a value";
+        return result;
+      }
+      if (listed->name == "--file-list") o.fileLists.push_back(text);
+      else if (listed->name == "--exclude") o.excludes.push_back(text);
+      else o.excludeDirs.push_back(text);
     } else {
       result.error = "unknown option '" + a + "'";
       return result;
     }
   }
-  if (o.paths.empty() && !o.processes) result.error = "no folder or file to scan";
+  if (o.paths.empty() && o.fileLists.empty() && !o.processes) result.error = "no folder or file to scan";
   return result;
 }
 
@@ -106,7 +152,16 @@ Options:
   -j N, --jobs=N      check files with N threads; detections, their order and
                       the log are the same as with -j 1
   --json              one JSON object per detection (name, location, path,
-                      packer, time) instead of the column layout
+                      path_bytes when needed, packer, time) instead of the
+                      column layout
+  --file-list FILE    also scan the paths listed in FILE, one per line ("-"
+                      reads them from standard input)
+  --exclude GLOB      pass over files whose path or name matches GLOB
+  --exclude-dir GLOB  do not enter folders whose path or name matches GLOB
+                      (both repeatable; "*" matches any run of characters,
+                      "/" included, "?" one character, "[a-z]" a set)
+  --one-file-system   do not enter folders on another file system than the
+                      folder given (mounted disks, /proc)
   --processes         first check the executable of every running process,
                       whatever its name (each file once; executables other
                       than 32-bit Windows programs, such as 64-bit or Linux
@@ -116,28 +171,25 @@ Options:
                       asked about or ended, and --clean/--quarantine leave
                       these files alone. Processes the tool may not look into
                       (other users', protected ones) are counted on stderr.
+  -q, --quiet         print detections only: no progress, summary or warnings
+  --version           show the version
   -h, --help          show this help
 
+Names are printed as they are, except that control characters (line breaks,
+tabs, escapes) are shown as "?"; the JSON output keeps every name exactly
+(valid UTF-8 always; a name that is not UTF-8 also carries its bytes in
+"path_bytes", base64). Only regular files are read: a named pipe, device or
+socket given by name is refused with a message, and one met in a folder is
+passed over.
+
 Exit status: 0 no detection, 1 detections, 2 an error (bad arguments,
-databases missing, a path that does not exist), 130 interrupted (Ctrl-C).
+databases missing, a path that does not exist or is not a regular file or
+folder), 130 interrupted (Ctrl-C).
 
 On Linux, shortcut (.lnk) targets are Windows paths whose existence cannot be
 judged: the missing-target check answers no there, and the byte markers of
 shortcuts still run. Processes are never terminated on Linux.
 )";
-}
-
-std::vector<std::filesystem::path> DefaultDatabaseFolders(const std::filesystem::path& programFolder) {
-  std::vector<std::filesystem::path> folders;
-  if (!programFolder.empty()) {
-    folders.push_back(programFolder);
-    folders.push_back(programFolder.parent_path() / "share" / "kestro");
-  }
-#ifndef _WIN32
-  folders.emplace_back("/usr/local/share/kestro");
-  folders.emplace_back("/usr/share/kestro");
-#endif
-  return folders;
 }
 
 }  // namespace kestro::cli

@@ -23,21 +23,23 @@ struct ScanOptions {
   bool archives = true;
   unsigned jobs = 1;
   bool json = false;
+  std::vector<std::string> fileLists;     // --file-list: files of paths, "-" for standard input
+  std::vector<std::string> excludes;      // --exclude: patterns of files passed over
+  std::vector<std::string> excludeDirs;   // --exclude-dir: patterns of folders not entered
+  bool oneFileSystem = false;             // --one-file-system
+  bool quiet = false;                     // -q: detections only
   bool processes = false;  // check the executables of the running processes
 };
 
 struct ParseResult {
   ScanOptions options;
   bool showHelp = false;
+  bool showVersion = false;
   std::string error;  // empty when the command line is good
 };
 
 ParseResult ParseScanOptions(const std::vector<std::string>& args);
 
 std::string ScanHelpText();
-
-// Where the databases are looked for when --db is not given, in order: the
-// program's own folder, then the installed data folders.
-std::vector<std::filesystem::path> DefaultDatabaseFolders(const std::filesystem::path& programFolder);
 
 }  // namespace kestro::cli

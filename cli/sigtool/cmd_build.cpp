@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/common/entry.hpp"
+#include "cli/common/named_file.hpp"
 #include "cli/sigtool/commands.hpp"
 #include "sigdb/database_writer.hpp"
 
@@ -52,7 +53,9 @@ int RunBuild(const Args& args) {
   sigdb::DatabaseHeader header{.version = {}, .date = sigdb::LocalToday()};
   if (dateText) {
     const auto date = sigdb::ParseDatabaseDate(*dateText);
-    if (!date) return Fail("date '" + *dateText + "' is not of the form DD-MMM-YY (for example 09-Dec-26)");
+    if (!date) {
+      return Fail("date '" + *dateText + "' is not a day, an English month name and a year (for example 09-Dec-26)");
+    }
     header.date = *date;
   }
   header.version = version ? *version : sigdb::FormatVersionDate(header.date);
@@ -60,6 +63,9 @@ int RunBuild(const Args& args) {
     std::cerr << "kestro-sigtool build: note: only kind 0 has a header; --version and --date are ignored\n";
   }
 
+  if (const std::string problem = cli::NotARegularFile(cli::PathFromArg(files[0])); !problem.empty()) {
+    return Fail(files[0] + ": " + problem);
+  }
   std::ifstream in(cli::PathFromArg(files[0]), std::ios::binary);
   if (!in) return Fail("cannot read " + files[0]);
   const std::string sourceText((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

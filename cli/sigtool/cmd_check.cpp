@@ -7,6 +7,7 @@
 #include "checks/extension_list.hpp"
 #include "checks/shortcut_check.hpp"
 #include "cli/common/entry.hpp"
+#include "cli/common/named_file.hpp"
 #include "cli/sigtool/commands.hpp"
 #include "scan/file_check.hpp"
 #include "sigdb/database_format.hpp"
@@ -62,15 +63,15 @@ int RunCheck(const Args& args) {
   bool anyError = false;
   for (const std::string& arg : files) {
     const auto path = cli::PathFromArg(arg);
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) {
-      std::cerr << "kestro-sigtool check: cannot open " << arg << "\n";
+    const std::string problem = cli::NotARegularFile(path);
+    if (!problem.empty()) {
+      std::cerr << "kestro-sigtool check: cannot open " << cli::DisplayText(arg) << ": " << problem << "\n";
       anyError = true;
       continue;
     }
     const checks::CheckResult result = scan::FileCheck(path, context);
     if (result) {
-      std::cout << result.detectionName << '\t' << arg << '\n';
+      std::cout << result.detectionName << '\t' << cli::DisplayText(arg) << '\n';
       anyHit = true;
     }
   }

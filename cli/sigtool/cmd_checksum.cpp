@@ -6,6 +6,7 @@
 #include "io/mdl_pe.hpp"
 #include "io/sampled_checksum.hpp"
 #include "cli/common/entry.hpp"
+#include "cli/common/named_file.hpp"
 #include "cli/sigtool/commands.hpp"
 
 namespace kestro::sigtool {
@@ -22,10 +23,11 @@ int RunCrc(const Args& args) {
     if (!std::filesystem::is_regular_file(path, ec)) {
       // The checksum of an unopenable file is still defined, but a user asking for
       // it almost certainly mistyped the name: say so, and still print the value.
-      std::cerr << "kestro-sigtool crc: warning: cannot open " << arg << "\n";
+      std::cerr << "kestro-sigtool crc: warning: cannot open " << cli::DisplayText(arg) << ": "
+                << cli::NotARegularFile(path) << "\n";
       status = kExitError;
     }
-    std::cout << checks::SampledFileChecksum(path) << ' ' << arg << '\n';
+    std::cout << checks::SampledFileChecksum(path) << ' ' << cli::DisplayText(arg) << '\n';
   }
   return status;
 }
@@ -37,17 +39,20 @@ int RunHead(const Args& args) {
   }
   int status = kExitOk;
   for (const std::string& arg : args) {
-    const std::int32_t handle = checks::mdlPE::OpenForChecking(cli::PathFromArg(arg));
+    const auto path = cli::PathFromArg(arg);
+    const std::int32_t handle = checks::mdlPE::OpenForChecking(path);
     if (handle <= 0) {
-      std::cerr << "kestro-sigtool head: cannot open " << arg << "\n";
-      std::cout << ' ' << arg << '\n';
+      const std::string problem = cli::NotARegularFile(path);
+      std::cerr << "kestro-sigtool head: cannot open " << cli::DisplayText(arg)
+                << (problem.empty() ? "" : ": " + problem) << "\n";
+      std::cout << ' ' << cli::DisplayText(arg) << '\n';
       status = kExitError;
       continue;
     }
     const std::int32_t eLfanew = checks::mdlPE::ProbePE(handle);
     const std::string head = eLfanew != 0 ? checks::mdlPE::LastSectionHeadText(handle, eLfanew) : "";
     checks::mdlPE::CloseFile(handle);
-    std::cout << head << ' ' << arg << '\n';
+    std::cout << head << ' ' << cli::DisplayText(arg) << '\n';
   }
   return status;
 }

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "cli/common/entry.hpp"
+#include "cli/common/named_file.hpp"
 #include "cli/sigtool/commands.hpp"
 #include "sigdb/database_loader.hpp"
 
@@ -54,6 +55,7 @@ int RunDump(const Args& args) {
   const auto path = cli::PathFromArg(*file);
   if (!kind) kind = KindFromFileName(path);
   if (!kind) return Fail("cannot tell the kind of " + *file + " from its name: give --kind");
+  if (const std::string problem = cli::NotARegularFile(path); !problem.empty()) return Fail(*file + ": " + problem);
 
   sigdb::SignatureList list;
   sigdb::DatabaseValues values;

@@ -8,6 +8,7 @@
 #include "icon/icon_render.hpp"
 #include "io/mdl_pe.hpp"
 #include "cli/common/entry.hpp"
+#include "cli/common/named_file.hpp"
 #include "cli/sigtool/commands.hpp"
 
 namespace kestro::sigtool {
@@ -17,16 +18,19 @@ constexpr const char* kUsage = "usage: kestro-sigtool icon FILE... | icon --bmp 
 
 // Renders the first icon of the file; false (with a message) when it cannot be read.
 bool Render(const std::string& arg, checks::IconRendering& out) {
-  const std::int32_t handle = checks::mdlPE::OpenForChecking(cli::PathFromArg(arg));
+  const auto path = cli::PathFromArg(arg);
+  const std::int32_t handle = checks::mdlPE::OpenForChecking(path);
   if (handle <= 0) {
-    std::cerr << "kestro-sigtool icon: cannot open " << arg << "\n";
+    const std::string problem = cli::NotARegularFile(path);
+    std::cerr << "kestro-sigtool icon: cannot open " << cli::DisplayText(arg)
+              << (problem.empty() ? "" : ": " + problem) << "\n";
     return false;
   }
   checks::HandleReader reader(handle);
   out = checks::RenderFirstIcon(reader);
   checks::mdlPE::CloseFile(handle);
   if (out.status == checks::IconStatus::Malformed) {
-    std::cerr << "kestro-sigtool icon: malformed icon resources in " << arg << "\n";
+    std::cerr << "kestro-sigtool icon: malformed icon resources in " << cli::DisplayText(arg) << "\n";
     return false;
   }
   return true;
@@ -36,7 +40,7 @@ int WriteBitmap(const std::string& outArg, const std::string& fileArg) {
   checks::IconRendering rendering;
   if (!Render(fileArg, rendering)) return kExitError;
   if (rendering.status != checks::IconStatus::Found) {
-    std::cerr << "kestro-sigtool icon: " << fileArg << " shows no icon\n";
+    std::cerr << "kestro-sigtool icon: " << cli::DisplayText(fileArg) << " shows no icon\n";
     return kExitError;
   }
   std::ofstream out(cli::PathFromArg(outArg), std::ios::binary | std::ios::trunc);
@@ -74,7 +78,7 @@ int RunIcon(const Args& args) {
       value = checks::IconValueOfBitmap(rendering.bitmap).value_or("");
     }
     // A file without an icon prints an empty value, as the check sees it.
-    std::cout << value << ' ' << arg << '\n';
+    std::cout << value << ' ' << cli::DisplayText(arg) << '\n';
   }
   return status;
 }

@@ -28,5 +28,6 @@ int RunIcon(const Args& args);
 int RunBuild(const Args& args);
 int RunDump(const Args& args);
 int RunCheck(const Args& args);
+int RunPublish(const Args& args);
 
 }  // namespace kestro::sigtool

@@ -36,6 +36,18 @@ constexpr std::array kCommands = {
             "      HTML file carrying the VBS.ALICE.A script is repaired as the scanner does).\n"
             "      Shortcut targets can be judged only on Windows. Exit 1 on any hit.",
             RunCheck},
+    Command{"publish",
+            "publish OUTDIR --version X.Y --program URL [--program-file FILE] [--url BASE]\n"
+            "          [--changelog FILE] DB_0x.avn DB_1x.avn DB_2x.avn",
+            "Write an update server folder that any static web server can serve:\n"
+            "      OUTDIR/files/update.txt (the index: version X.Y at character 23, the\n"
+            "      program address, the database addresses and their SHA-256 digests),\n"
+            "      the three databases and ChangeLog.txt (from FILE, or a short text).\n"
+            "      Serve OUTDIR and point the updater at http://HOST/files/. Database\n"
+            "      addresses are relative to the index unless --url BASE is given (older\n"
+            "      readers need --url). --program-file copies the installer beside the\n"
+            "      index and records its digest. Databases that do not load are refused.",
+            RunPublish},
 };
 
 void PrintHelp(std::ostream& out) {

@@ -9,4 +9,6 @@ std::string AnsiPathText(const std::filesystem::path& path) {
 
 std::filesystem::path PathFromAnsi(std::string_view text) { return std::filesystem::path(std::string(text)); }
 
+std::string AnsiFromUtf8(std::string_view utf8) { return std::string(utf8); }
+
 }  // namespace kestro::platform

@@ -1,5 +1,5 @@
-// POSIX file operations: lstat/unlink/rmdir/readdir; moves by renameat2 with a
-// copy fallback across file systems.
+// POSIX file operations: lstat/unlink/rmdir/readdir, exclusive creation, and
+// renames by renameat2 (the copy across file systems is portable code).
 #include "platform/file_ops.hpp"
 
 #include <cerrno>
@@ -15,17 +15,52 @@ namespace {
 bool StatOf(const std::filesystem::path& path, struct stat& st) { return ::stat(path.c_str(), &st) == 0; }
 bool LstatOf(const std::filesystem::path& path, struct stat& st) { return ::lstat(path.c_str(), &st) == 0; }
 
-bool CopyThenRemove(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) {
-  std::error_code ec;
-  const auto option = replace ? std::filesystem::copy_options::overwrite_existing
-                              : std::filesystem::copy_options::none;
-  if (!std::filesystem::copy_file(from, to, option, ec) || ec) return false;
-  if (::unlink(from.c_str()) != 0) {
-    ::unlink(to.c_str());
-    return false;
+FileError ErrorFromErrno(int error) {
+  switch (error) {
+    case 0: return FileError::None;
+    case ENOENT:
+    case ENOTDIR: return FileError::NotFound;
+    case EEXIST:
+    case ENOTEMPTY: return FileError::Exists;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+    case ETXTBSY: return FileError::AccessDenied;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG: return FileError::DiskFull;
+    case EXDEV: return FileError::OtherVolume;
+    default: return FileError::Other;
   }
-  return true;
 }
+
+class PosixNewFile final : public NewFile {
+ public:
+  explicit PosixNewFile(int fd) : fd_(fd) {}
+  ~PosixNewFile() override { Close(); }
+  FileError Write(std::span<const std::uint8_t> bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
+      if (put < 0) {
+        if (errno == EINTR) continue;
+        return ErrorFromErrno(errno);
+      }
+      if (put == 0) return FileError::DiskFull;
+      done += static_cast<std::size_t>(put);
+    }
+    return FileError::None;
+  }
+  FileError Close() override {
+    if (fd_ < 0) return FileError::None;
+    const int result = ::close(fd_);
+    fd_ = -1;
+    return result == 0 ? FileError::None : ErrorFromErrno(errno);
+  }
+
+ private:
+  int fd_;
+};
 
 class PosixFileOps final : public FileOps {
  public:
@@ -87,16 +122,27 @@ class PosixFileOps final : public FileOps {
     ::closedir(dir);
     return entries;
   }
-  bool MoveFileTo(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) override {
+  std::unique_ptr<NewFile> CreateNewFile(const std::filesystem::path& path, FileError& error) override {
+    int fd;
+    do {
+      fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+      error = ErrorFromErrno(errno);
+      return nullptr;
+    }
+    error = FileError::None;
+    return std::make_unique<PosixNewFile>(fd);
+  }
+  FileError RenameFile(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) override {
     const unsigned flags = replace ? 0u : RENAME_NOREPLACE;
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), flags) == 0) return true;
-    if (errno == EXDEV) return CopyThenRemove(from, to, replace);
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), flags) == 0) return FileError::None;
     if (errno == EINVAL && !replace) {
       // The file system cannot refuse replacement itself: check, then rename.
-      if (Exists(to)) return false;
-      return ::rename(from.c_str(), to.c_str()) == 0;
+      if (Exists(to)) return FileError::Exists;
+      if (::rename(from.c_str(), to.c_str()) == 0) return FileError::None;
     }
-    return false;
+    return ErrorFromErrno(errno);
   }
 };
 
@@ -105,6 +151,12 @@ class PosixFileOps final : public FileOps {
 FileOps& NativeFileOps() {
   static PosixFileOps ops;
   return ops;
+}
+
+std::optional<std::uint64_t> VolumeOf(const std::filesystem::path& path) {
+  struct stat st {};
+  if (!StatOf(path, st)) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_dev);
 }
 
 std::filesystem::path LongPathForm(const std::filesystem::path& path) { return path; }

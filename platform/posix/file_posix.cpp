@@ -23,17 +23,21 @@ RawFileHandle OpenRawFile(const std::filesystem::path& path, int createOption, i
     case 4: flags |= O_RDWR; break;
     default: return 0;
   }
+  // Non-blocking, so that a named pipe without a writer cannot hold the open;
+  // only regular files are kept (a folder, pipe, device or socket is not a file
+  // to read, and reading /dev/zero would never end).
   int fd;
   do {
-    fd = ::open(path.c_str(), flags, 0666);
+    fd = ::open(path.c_str(), flags | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return 0;
   struct stat st {};
-  // A directory opens read-only on POSIX but is not a file to read.
-  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode) || fd >= INT32_MAX) {
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fd >= INT32_MAX) {
     ::close(fd);
     return 0;
   }
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status != -1) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
   return static_cast<RawFileHandle>(fd + 1);
 }
 

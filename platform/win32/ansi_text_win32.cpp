@@ -4,8 +4,9 @@
 
 namespace kestro::platform {
 
-std::string AnsiPathText(const std::filesystem::path& path) {
-  const std::wstring wide = path.wstring();
+namespace {
+
+std::string AnsiFromWide(const std::wstring& wide) {
   if (wide.empty()) return {};
   const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), nullptr, 0,
                                     nullptr, nullptr);
@@ -13,6 +14,19 @@ std::string AnsiPathText(const std::filesystem::path& path) {
   std::string text(static_cast<std::size_t>(n), '\0');
   WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), text.data(), n, nullptr, nullptr);
   return text;
+}
+
+}  // namespace
+
+std::string AnsiPathText(const std::filesystem::path& path) { return AnsiFromWide(path.wstring()); }
+
+std::string AnsiFromUtf8(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
+  return AnsiFromWide(wide);
 }
 
 std::filesystem::path PathFromAnsi(std::string_view text) {

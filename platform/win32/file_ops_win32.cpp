@@ -1,13 +1,62 @@
 // Windows file operations: attributes, DeleteFileW in the plain and device
-// namespace forms, FindFirstFileW listings that mark reparse points, MoveFileExW.
+// namespace forms, FindFirstFileW listings that mark reparse points, exclusive
+// creation, and renames by MoveFileExW within a volume (the copy across volumes
+// is portable code).
 #include "platform/file_ops.hpp"
 
 #include <windows.h>
+
+#include <algorithm>
 
 namespace kestro::platform {
 namespace {
 
 DWORD AttributesOf(const std::filesystem::path& path) { return GetFileAttributesW(path.c_str()); }
+
+FileError ErrorFromCode(DWORD code) {
+  switch (code) {
+    case ERROR_SUCCESS: return FileError::None;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE: return FileError::NotFound;
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS: return FileError::Exists;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT: return FileError::AccessDenied;
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL: return FileError::DiskFull;
+    case ERROR_NOT_SAME_DEVICE: return FileError::OtherVolume;
+    default: return FileError::Other;
+  }
+}
+
+class Win32NewFile final : public NewFile {
+ public:
+  explicit Win32NewFile(HANDLE handle) : handle_(handle) {}
+  ~Win32NewFile() override { Close(); }
+  FileError Write(std::span<const std::uint8_t> bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+      DWORD put = 0;
+      if (!WriteFile(handle_, bytes.data() + done, chunk, &put, nullptr)) return ErrorFromCode(GetLastError());
+      if (put == 0) return FileError::DiskFull;
+      done += put;
+    }
+    return FileError::None;
+  }
+  FileError Close() override {
+    if (handle_ == INVALID_HANDLE_VALUE) return FileError::None;
+    const BOOL closed = CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed ? FileError::None : ErrorFromCode(GetLastError());
+  }
+
+ private:
+  HANDLE handle_;
+};
 
 class Win32FileOps final : public FileOps {
  public:
@@ -72,10 +121,21 @@ class Win32FileOps final : public FileOps {
     FindClose(find);
     return entries;
   }
-  bool MoveFileTo(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) override {
-    DWORD flags = MOVEFILE_COPY_ALLOWED;
-    if (replace) flags |= MOVEFILE_REPLACE_EXISTING;
-    return MoveFileExW(from.c_str(), to.c_str(), flags) != 0;
+  std::unique_ptr<NewFile> CreateNewFile(const std::filesystem::path& path, FileError& error) override {
+    HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      error = ErrorFromCode(GetLastError());
+      return nullptr;
+    }
+    error = FileError::None;
+    return std::make_unique<Win32NewFile>(handle);
+  }
+  FileError RenameFile(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) override {
+    // No MOVEFILE_COPY_ALLOWED: its copy creates the final name first and leaves
+    // a partial file when the disk fills up.
+    const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
+    if (MoveFileExW(from.c_str(), to.c_str(), flags)) return FileError::None;
+    return ErrorFromCode(GetLastError());
   }
 };
 
@@ -84,6 +144,18 @@ class Win32FileOps final : public FileOps {
 FileOps& NativeFileOps() {
   static Win32FileOps ops;
   return ops;
+}
+
+std::optional<std::uint64_t> VolumeOf(const std::filesystem::path& path) {
+  // Backup semantics open folders too; no access is asked for, only the facts.
+  HANDLE handle = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const BOOL ok = GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  if (!ok) return std::nullopt;
+  return info.dwVolumeSerialNumber;
 }
 
 std::filesystem::path LongPathForm(const std::filesystem::path& path) {

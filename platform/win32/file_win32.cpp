@@ -69,6 +69,12 @@ RawFileHandle OpenRawFile(const std::filesystem::path& path, int createOption, i
       return 0;
     }
   }
+  // Only files on a disk: a device name (CON, NUL, COM1 ...) or a pipe is not
+  // a file to read, and reading one may never end.
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    CloseHandle(h);
+    return 0;
+  }
   return static_cast<RawFileHandle>(HandleToLong(h));
 }
 

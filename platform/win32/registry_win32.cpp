@@ -23,22 +23,11 @@ HKEY RootKey(RegistryRoot root) {
 }
 
 std::wstring Wide(const std::string& text) {
-  const std::vector<std::uint8_t> bytes = Utf8ToUtf16Le(text);
-  std::wstring wide(bytes.size() / 2, L'\0');
-  for (std::size_t i = 0; i < wide.size(); ++i) {
-    wide[i] = static_cast<wchar_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
-  }
-  return wide;
+  const std::u16string units = Utf8ToUtf16(text);
+  return std::wstring(units.begin(), units.end());
 }
 
-std::string Narrow(const wchar_t* text, std::size_t length) {
-  std::vector<std::uint8_t> bytes(length * 2);
-  for (std::size_t i = 0; i < length; ++i) {
-    bytes[2 * i] = static_cast<std::uint8_t>(text[i] & 0xFF);
-    bytes[2 * i + 1] = static_cast<std::uint8_t>((text[i] >> 8) & 0xFF);
-  }
-  return Utf16LeToUtf8(bytes);
-}
+std::string Narrow(const wchar_t* text, std::size_t length) { return Utf16ToUtf8(std::u16string(text, text + length)); }
 
 // The unnamed value is asked for with a null name.
 const wchar_t* ValueName(const std::wstring& name) { return name.empty() ? nullptr : name.c_str(); }

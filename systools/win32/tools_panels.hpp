@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace kestro::systools {
@@ -30,7 +31,17 @@ void HousekeepingTick();                                      // 100 ms: working
 struct SystemInformation {
   std::wstring osCaption, osVersionLine, processorLine;
   bool ok = false;
+  // osCaption: Caption and "( service pack )"; osVersionLine: ": " + Version;
+  // processorLine: ": " + the processor's Name. The further lines:
+  std::wstring osBuildLine;                // ": " + BuildNumber
+  std::wstring processorManufacturerLine;  // ": " + Manufacturer
+  std::wstring processorDescriptionLine;   // ": " + Description
+  // The IsWindowsXP rule's answer from the caption: true for "XP", false for
+  // "7" or "Vista", none when the flag is to stay as it was (or WMI failed).
+  std::optional<bool> isWindowsXP;
 };
+// WMI Win32_OperatingSystem then Win32_Processor; ok is false when the
+// operating system could not be read (the lines stay empty then).
 SystemInformation QuerySystemInformation();
 
 }  // namespace kestro::systools

@@ -36,3 +36,32 @@ TEST(CommandLine, ArgumentsFollowTheProgramName) {
 
 }  // namespace
 }  // namespace kestro::app
+
+namespace kestro::app {
+namespace {
+
+TEST(SecondInstance, HandsOverAFolderOrTheUpdateSwitchAndOtherwiseSaysItRuns) {
+  EXPECT_EQ(DecideSecondInstance(L"C:\\data"), SecondInstanceAction::HandOver);
+  EXPECT_EQ(DecideSecondInstance(L"/U"), SecondInstanceAction::HandOver);
+  EXPECT_EQ(DecideSecondInstance(L"/u"), SecondInstanceAction::ShowAlreadyRunning);
+  EXPECT_EQ(DecideSecondInstance(L""), SecondInstanceAction::ShowAlreadyRunning);
+}
+
+TEST(SecondInstance, HandOverMessages) {
+  const std::u16string path = u"D:\\My Files \u00E9";
+  const std::wstring expected = L"D:\\My Files \u00E9";
+  EXPECT_EQ(DecodeHandOver(kHandOverTag, path.c_str(), path.size() * 2), expected);
+  EXPECT_EQ(DecodeHandOver(kHandOverTag, path.c_str(), (path.size() + 1) * 2), expected);  // with its NUL
+  EXPECT_FALSE(DecodeHandOver(kHandOverTag + 1, path.c_str(), path.size() * 2));
+  EXPECT_FALSE(DecodeHandOver(kHandOverTag, path.c_str(), 3));  // half a character
+  EXPECT_FALSE(DecodeHandOver(kHandOverTag, nullptr, 4));
+  EXPECT_FALSE(DecodeHandOver(kHandOverTag, path.c_str(), 0));
+  const std::u16string nul(1, u'\0');
+  EXPECT_FALSE(DecodeHandOver(kHandOverTag, nul.c_str(), 2));
+  const std::u16string huge(kMaxHandOverChars + 1, u'a');
+  EXPECT_FALSE(DecodeHandOver(kHandOverTag, huge.c_str(), huge.size() * 2));
+  EXPECT_TRUE(DecodeHandOver(kHandOverTag, huge.c_str(), (huge.size() - 1) * 2));
+}
+
+}  // namespace
+}  // namespace kestro::app

@@ -130,3 +130,49 @@ TEST_F(SettingsStoreTest, ImmediateActions) {
 
 }  // namespace
 }  // namespace kestro::app
+
+#include "platform/memory_registry.hpp"
+
+namespace kestro::app {
+namespace {
+
+using platform::RegistryRoot;
+
+TEST(RegistrySettingsKey, NumbersTextsAndDeletionUnderTheProgramKey) {
+  platform::MemoryRegistry registry;
+  RegistrySettingsKey key(registry);
+  EXPECT_FALSE(key.ReadNumber("Auto").has_value());  // no key yet
+  key.WriteNumber("Auto", 1);                         // creates the key
+  EXPECT_EQ(key.ReadNumber("Auto"), std::optional<std::uint32_t>(1));
+  EXPECT_EQ(registry.GetString(RegistryRoot::CurrentUser, "Software\\KESTRO", "Auto"), std::nullopt);
+
+  registry.SetText(RegistryRoot::CurrentUser, "Software\\KESTRO", "Sound", "1");
+  EXPECT_FALSE(key.ReadNumber("Sound").has_value());  // text is not a number
+  EXPECT_EQ(key.ReadText("Sound"), std::optional<std::string>("1"));
+  EXPECT_FALSE(key.ReadText("Auto").has_value());
+
+  key.DeleteValue("Auto");
+  EXPECT_FALSE(key.ReadNumber("Auto").has_value());
+  key.DeleteValue("Auto");  // already gone: nothing happens
+}
+
+TEST(RegistrySettingsKey, DeletingOnlyAutoResetsAllTenAtTheNextStart) {
+  platform::MemoryRegistry registry;
+  RegistrySettingsKey key(registry);
+  {
+    AppContext ctx;
+    SettingsStore store(key, ctx);
+    store.Load();
+    ctx.OptionStates.fill(true);
+    store.Save();
+  }
+  key.DeleteValue("Auto");
+  AppContext ctx;
+  SettingsStore store(key, ctx);
+  EXPECT_FALSE(store.Load());
+  EXPECT_EQ(ctx.OptionStates, Defaults());
+  EXPECT_EQ(key.ReadNumber("CleanAll"), std::optional<std::uint32_t>(0));
+}
+
+}  // namespace
+}  // namespace kestro::app

@@ -218,6 +218,9 @@ TEST(AutorunCheck, MarkersSizeAndName) {
   for (const Case& c : cases) EXPECT_EQ(run("D:\\autorun.inf", c.text), c.expected) << c.text;
   EXPECT_EQ(run("/media/Autorun/readme.txt", "wscript.exe"), "hit [ARRS] REA");
   EXPECT_EQ(run("/media/a.autorun", "wscript.exe"), "hit [ARRS] A");
+  // The first three characters, upper-cased as letters: never a split character.
+  EXPECT_EQ(run("/media/über autorun.inf", "wscript.exe"), "hit [ARRS] ÜBE");
+  EXPECT_EQ(run("/media/ü.autorun", "wscript.exe"), "hit [ARRS] Ü");
   EXPECT_EQ(run("/media/x/readme.txt", "wscript.exe"), "miss");
   EXPECT_EQ(run("autorun.inf", std::string("[autorun]") + '\0' + "shell"), "hit [ARRS] AUT")
       << "NUL characters are removed";

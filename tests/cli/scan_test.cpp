@@ -102,6 +102,22 @@ TEST_F(ScanToolTest, LogFileUsesTheProductLayout) {
   for (const auto& d : expected_) EXPECT_NE(log.find(ExpectedLine(d) + "\r\n"), std::string::npos) << d.name;
 }
 
+TEST_F(ScanToolTest, LogHasAHeaderForEveryTargetFilesIncluded) {
+  const fs::path logFile = dir_.path() / "files.log";
+  const fs::path eicar = dir_.path() / "demo" / "eicar.com";
+  const fs::path clean = dir_.path() / "demo" / "bin" / "clean.exe";
+  EXPECT_EQ(test::RunTool("kestro-scan", {"--log", logFile.string(), eicar.string(), clean.string()}).exitCode, 1);
+  const auto bytes = test::ReadFile(logFile);
+  const std::string log(bytes.begin(), bytes.end());
+  const std::size_t first = log.find("Scanning in    :  " + eicar.string() + "\r\n");
+  const std::size_t hit = log.find("EICAR-AV-TEST");
+  const std::size_t second = log.find("Scanning in    :  " + clean.string() + "\r\n");
+  ASSERT_NE(first, std::string::npos) << log;
+  ASSERT_NE(second, std::string::npos) << log;
+  EXPECT_LT(first, hit);
+  EXPECT_LT(hit, second);
+}
+
 TEST_F(ScanToolTest, CleanDeletesDetectedFilesButNotArchives) {
   const auto result = test::RunTool("kestro-scan", {"--clean", Root()});
   EXPECT_EQ(result.exitCode, 1);

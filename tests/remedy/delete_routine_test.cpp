@@ -50,10 +50,14 @@ TEST(DeleteRoutine, ARemovalByTheForcedDeletionCountsAsDeleted) {
   EXPECT_TRUE(fake.messages.shown.empty());
 }
 
-TEST(DeleteRoutine, AMissingFileAnswersFalseSilently) {
+TEST(DeleteRoutine, AMissingFileOrAFolderAnswersFalseSilently) {
   test::TempDir dir;
   test::FakeRemedy fake;
   EXPECT_FALSE(DeleteRoutine(fake.context).Delete(dir / "nothing.exe"));
+  // A folder is not a file to delete: it stays, and the answer says so.
+  std::filesystem::create_directory(dir / "folder.exe");
+  EXPECT_FALSE(DeleteRoutine(fake.context).Delete(dir / "folder.exe"));
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "folder.exe"));
   EXPECT_TRUE(fake.messages.shown.empty());
 }
 

@@ -122,12 +122,70 @@ TEST_F(QuarantineStoreTest, RestoreDoesNotReplaceAnExistingFileUnlessAsked) {
   EXPECT_TRUE(store_.List().empty());
 }
 
-TEST_F(QuarantineStoreTest, AFailedMoveKeepsTheContainerAndLeavesNoDecodedFile) {
-  Quarantined("x", "tool.exe", 7);
-  fake_.files.failMoves = true;
-  EXPECT_EQ(store_.Restore("tool.exe.vir", dir_ / "restore", false).status, RestoreStatus::MoveFailed);
-  EXPECT_EQ(CountEntries(dir_ / "[ KESTRO ]"), 2u);
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "restore" / "tool.exe"));
+TEST_F(QuarantineStoreTest, RestoreNeverTouchesAnotherContainer) {
+  // "x.vir" holds a file named x, "x.vir.vir" a file named x.vir: restoring the
+  // second must leave the first alone, whether it decodes or not.
+  for (const bool corrupt : {false, true}) {
+    SCOPED_TRACE(corrupt ? "corrupt" : "sound");
+    store_.DeleteAllContainers();
+    std::filesystem::remove_all(dir_ / "restore");
+    std::filesystem::create_directories(dir_ / "restore");
+    EXPECT_EQ(Quarantined("a", "x", 1), "x.vir");
+    EXPECT_EQ(Quarantined("b", "x.vir", 2), "x.vir.vir");
+    const auto other = ReadFile(dir_ / "[ KESTRO ]" / "x.vir");
+    if (corrupt) {
+      auto bytes = ReadFile(dir_ / "[ KESTRO ]" / "x.vir.vir");
+      bytes[4] ^= 0x55;
+      WriteFile(dir_ / "[ KESTRO ]" / "x.vir.vir", bytes);
+    }
+    const auto result = store_.Restore("x.vir.vir", dir_ / "restore", false);
+    EXPECT_EQ(result.status, corrupt ? RestoreStatus::SealInvalid : RestoreStatus::Restored);
+    ASSERT_TRUE(std::filesystem::exists(dir_ / "[ KESTRO ]" / "x.vir"));
+    EXPECT_EQ(ReadFile(dir_ / "[ KESTRO ]" / "x.vir"), other);
+    EXPECT_EQ(std::filesystem::exists(dir_ / "restore" / "x.vir"), !corrupt);
+    if (!corrupt) {
+      EXPECT_EQ(ReadFile(dir_ / "restore" / "x.vir"), Program(2));
+    }
+    ASSERT_EQ(store_.Restore("x.vir", dir_ / "restore", false).status, RestoreStatus::Restored);
+    EXPECT_EQ(ReadFile(dir_ / "restore" / "x"), Program(1));
+  }
+}
+
+std::vector<std::uint8_t> Incompressible(std::size_t size) {
+  std::vector<std::uint8_t> bytes(size);
+  std::uint32_t x = 12345;
+  for (auto& b : bytes) {
+    x = x * 1103515245u + 12345u;
+    b = static_cast<std::uint8_t>(x >> 24);
+  }
+  return bytes;
+}
+
+TEST_F(QuarantineStoreTest, AFullDiskLeavesNothingInTheFolderAndSaysSo) {
+  WriteFile(dir_ / "big.exe", Incompressible(300000));
+  ASSERT_EQ(store_.Quarantine(dir_ / "big.exe").status, QuarantineStatus::Quarantined);
+  fake_.files.diskSpace = 65536;
+  const auto full = store_.Restore("big.exe.vir", dir_ / "restore", false);
+  EXPECT_EQ(full.status, RestoreStatus::WriteFailed);
+  EXPECT_EQ(full.writeError, platform::FileError::DiskFull);
+  EXPECT_EQ(CountEntries(dir_ / "restore"), 0u);  // no piece of the file, no temporary file
+  EXPECT_EQ(store_.List(), std::vector<std::filesystem::path>{"big.exe.vir"});
+  ASSERT_EQ(fake_.messages.shown.size(), 2u);
+  EXPECT_EQ(fake_.messages.shown[0].text, "Restore error !");
+  EXPECT_NE(fake_.messages.shown[1].text.find("the disk is full"), std::string::npos) << fake_.messages.shown[1].text;
+
+  // Once there is room, the same restore goes through.
+  fake_.files.diskSpace.reset();
+  ASSERT_EQ(store_.Restore("big.exe.vir", dir_ / "restore", false).status, RestoreStatus::Restored);
+  EXPECT_EQ(ReadFile(dir_ / "restore" / "big.exe"), Incompressible(300000));
+}
+
+TEST_F(QuarantineStoreTest, AContainerThatVanishedShowsBothMessages) {
+  Quarantined("x", "gone.exe", 4);
+  std::filesystem::remove(dir_ / "[ KESTRO ]" / "gone.exe.vir");
+  EXPECT_EQ(store_.Restore("gone.exe.vir", dir_ / "restore", false).status, RestoreStatus::NotFound);
+  EXPECT_EQ(fake_.messages.Texts(), (std::vector<std::string>{"Restore error !", "Virus Seal Invalid !!"}));
+  EXPECT_EQ(CountEntries(dir_ / "restore"), 0u);
 }
 
 TEST_F(QuarantineStoreTest, ACorruptContainerIsReportedAndKept) {
@@ -155,6 +213,7 @@ TEST_F(QuarantineStoreTest, AFileThatCannotBeDeletedKeepsItsContainer) {
 
 TEST_F(QuarantineStoreTest, QuarantineOfMissingOrEmptyFilesDeletesNothing) {
   EXPECT_EQ(store_.Quarantine(dir_ / "none.exe").status, QuarantineStatus::SourceMissing);
+  EXPECT_EQ(fake_.messages.Texts(), std::vector<std::string>{"Quarantine error !"});
   WriteFile(dir_ / "empty.exe", "");
   EXPECT_EQ(store_.Quarantine(dir_ / "empty.exe").status, QuarantineStatus::EncodeFailed);
   EXPECT_TRUE(std::filesystem::exists(dir_ / "empty.exe"));

@@ -20,6 +20,8 @@ struct RecordingObserver : ScanObserver {
   std::uint32_t finishFiles = 0, finishDetections = 0, totalFiles = 0, totalFolders = 0;
   std::function<void()> onCounted;
   std::vector<std::string> notListed;
+  int broughtForward = 0;
+  void BringScanPageForward() override { ++broughtForward; }
   void FolderNotListed(const fs::path& f) override { notListed.push_back(f.filename().string()); }
   void StatusText(std::string_view t) override { statuses.emplace_back(t); }
   void Progress(int p) override { progress.push_back(p); }
@@ -205,6 +207,38 @@ TEST_F(ScanRunTest, FolderLinksAreNotFollowed) {
   EXPECT_EQ(sink.files, std::vector<std::string>{"a.exe"});
 }
 
+// Prunes folders named "skip" and passes over files named "*.tmp.exe"; records
+// every question it is asked.
+struct RecordingFilter : WalkFilter {
+  mutable std::vector<std::string> asked;
+  bool EntersFolder(const fs::path& f) const override {
+    asked.push_back(f.filename().string() + "/");
+    return f.filename() != "skip";
+  }
+  bool TakesFile(const fs::path& f) const override {
+    asked.push_back(f.filename().string());
+    return f.filename().string().find(".tmp.") == std::string::npos;
+  }
+};
+
+TEST_F(ScanRunTest, AFilterPrunesFoldersUnlistedAndPassesOverFiles) {
+  Touch("a.exe");
+  Touch("b.tmp.exe");
+  Touch("skip/c.exe");
+  Touch("skip/inner/d.exe");
+  Touch("keep/e.exe");
+  RecordingFilter filter;
+  Scan({.Filter = &filter});
+  std::sort(sink.files.begin(), sink.files.end());
+  EXPECT_EQ(sink.files, (std::vector<std::string>{"a.exe", "e.exe"}));
+  EXPECT_EQ(observer.totalFiles, 2u);    // passed-over files are not counted
+  EXPECT_EQ(observer.totalFolders, 1u);  // nor pruned folders
+  for (const auto& question : filter.asked) {
+    EXPECT_NE(question, "inner/") << "a pruned folder was listed";
+    EXPECT_NE(question, "c.exe") << "a pruned folder was listed";
+  }
+}
+
 TEST_F(ScanRunTest, CommandRefusesTargetsThatAreNotDriveFolders) {
   auto run = MakeRun();
   for (const char* target : {"C:", "My Computer", "", "C:/data", "\\\\server\\share"}) {
@@ -214,6 +248,34 @@ TEST_F(ScanRunTest, CommandRefusesTargetsThatAreNotDriveFolders) {
     EXPECT_EQ(observer.messages[0], std::make_pair(std::string("Path not found !"), MessageIcon::Exclamation));
   }
   EXPECT_TRUE(ScanRun::IsDriveFolderText("C:\\"));
+}
+
+TEST_F(ScanRunTest, ShellHandOverFollowsTheScanCommandsRules) {
+  auto run = MakeRun();
+  for (const char* target : {"C:", "My Computer", "/home/user", ""}) {
+    observer.messages.clear();
+    EXPECT_FALSE(run.ScanContextMenu(target)) << target;
+    ASSERT_EQ(observer.messages.size(), 1u) << target;
+    EXPECT_EQ(observer.messages[0].first, "Path not found !");
+  }
+  EXPECT_TRUE(services.extractDeletes == 0 && sink.files.empty());
+  // A drive folder is scanned with a trailing backslash added.
+  EXPECT_TRUE(run.ScanContextMenu("Q:\\kestro-missing"));
+  EXPECT_EQ(state.ScanTarget.u8string(), u8"Q:\\kestro-missing\\");
+  EXPECT_EQ(services.extractDeletes, 1);
+  services.extractDeletes = 0;
+
+  // While a scan runs, a hand-over (or the Scan command) only brings the scan
+  // page forward; the running scan keeps its target.
+  state.ScanRunning = true;
+  state.ScanTarget = dir.path();
+  observer.messages.clear();
+  EXPECT_FALSE(run.ScanContextMenu("D:\\other"));
+  EXPECT_FALSE(run.StartFromCommand("D:\\other\\"));
+  EXPECT_EQ(observer.broughtForward, 2);
+  EXPECT_TRUE(observer.messages.empty());
+  EXPECT_EQ(state.ScanTarget, dir.path());
+  EXPECT_EQ(services.extractDeletes, 0);  // no run finished
 }
 
 TEST(ScanTexts, ScanPathShortening) {

@@ -26,9 +26,19 @@ TEST(DatabaseDate, ParsesTheForms) {
       {"09-12-26", std::nullopt},
       {"09-Dec-026", std::nullopt},
       {"009-Dec-26", std::nullopt},
-      {"09-Dec-26 ", std::nullopt},
-      {"09 Dec 26", std::nullopt},
+      {"09-December-26", D(2026, 12, 9)},  // full month names
+      {"9 september 2026", D(2026, 9, 9)},  // a single space instead of "-"
+      {"09 Dec-26", D(2026, 12, 9)},
+      {" \t09-Dec-26 ", D(2026, 12, 9)},    // blanks around the whole
+      {"09  Dec 26", std::nullopt},        // one separator only
+      {"09-Decem-26", std::nullopt},       // neither abbreviation nor full name
+      {"09-Sept-26", std::nullopt},
+      {"09.Dec.26", std::nullopt},
+      {"01/05/2013", std::nullopt},        // numeric months are ambiguous
+      {"2013-05-01", std::nullopt},
+      {"09-Dec-26 x", std::nullopt},
       {"", std::nullopt},
+      {"  ", std::nullopt},
       {"--", std::nullopt},
   };
   for (const auto& [text, expected] : cases) EXPECT_EQ(ParseDatabaseDate(text), expected) << "'" << text << "'";

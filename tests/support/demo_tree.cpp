@@ -23,6 +23,8 @@ std::vector<std::uint8_t> SmallImage(std::uint8_t fill) {
 
 }  // namespace
 
+std::string_view AntiMalwareTestFile() { return kTestFile; }
+
 std::vector<std::uint8_t> DatabaseSampleImage() {
   std::vector<std::uint8_t> bytes;
   for (const auto& f : ChecksumFixtures()) {

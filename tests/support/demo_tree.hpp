@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace kestro::test {
@@ -21,6 +22,9 @@ struct ExpectedDetection {
 // detections a scan with the default databases must report (in no particular
 // order).
 std::vector<ExpectedDetection> BuildDemoTree(const std::filesystem::path& root);
+
+// The anti-malware test file's text (detected as "EICAR-AV-TEST").
+std::string_view AntiMalwareTestFile();
 
 // A 32-bit PE image whose sampled checksum is the default database's
 // "Test.Sample.A" entry (the checksum fixture "full.bin" with an image header in

@@ -4,7 +4,10 @@
 // system but can be told that some files cannot be deleted (as a running
 // program's file cannot on Windows).
 
+#include <algorithm>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -50,7 +53,9 @@ class RecordingTerminator final : public platform::ProcessTerminator {
 };
 
 // Native file operations, except that the files in `locked` refuse every
-// deletion (plain, device form, forced) and every move.
+// deletion (plain, device form, forced) and every rename, renames can be made to
+// fail or to answer "another volume" (so that moves copy), and new files can be
+// given a byte budget after which writes fail as on a full disk.
 class LockingFileOps final : public platform::FileOps {
  public:
   bool IsFile(const std::filesystem::path& p) override { return native_.IsFile(p); }
@@ -77,17 +82,47 @@ class LockingFileOps final : public platform::FileOps {
   std::vector<platform::FolderEntry> ListFolder(const std::filesystem::path& f) override {
     return native_.ListFolder(f);
   }
-  bool MoveFileTo(const std::filesystem::path& from, const std::filesystem::path& to, bool replace) override {
-    return !Locked(from) && !failMoves && native_.MoveFileTo(from, to, replace);
+  std::unique_ptr<platform::NewFile> CreateNewFile(const std::filesystem::path& p,
+                                                   platform::FileError& error) override {
+    auto file = native_.CreateNewFile(p, error);
+    if (!file || !diskSpace) return file;
+    return std::make_unique<BudgetFile>(std::move(file), *diskSpace);
+  }
+  platform::FileError RenameFile(const std::filesystem::path& from, const std::filesystem::path& to,
+                                 bool replace) override {
+    if (Locked(from) || failRenames) return platform::FileError::AccessDenied;
+    if (renamesCrossVolumes && !std::filesystem::equivalent(from.parent_path(), to.parent_path())) {
+      return platform::FileError::OtherVolume;
+    }
+    return native_.RenameFile(from, to, replace);
   }
 
   std::set<std::filesystem::path> locked;
   std::set<std::filesystem::path> hiddenSystem;
   bool forceRemovesLocked = false;  // the forced deletion succeeds where the direct ones failed
-  bool failMoves = false;
+  bool failRenames = false;
+  bool renamesCrossVolumes = false;      // a rename between two folders answers "another volume"
+  std::optional<std::size_t> diskSpace;  // bytes all new files together may take
   int forcedAttempts = 0;
 
  private:
+  class BudgetFile final : public platform::NewFile {
+   public:
+    BudgetFile(std::unique_ptr<platform::NewFile> file, std::size_t& space) : file_(std::move(file)), space_(space) {}
+    platform::FileError Write(std::span<const std::uint8_t> bytes) override {
+      const std::size_t fits = std::min(bytes.size(), space_);
+      space_ -= fits;
+      const auto error = file_->Write(bytes.first(fits));
+      if (error != platform::FileError::None) return error;
+      return fits < bytes.size() ? platform::FileError::DiskFull : platform::FileError::None;
+    }
+    platform::FileError Close() override { return file_->Close(); }
+
+   private:
+    std::unique_ptr<platform::NewFile> file_;
+    std::size_t& space_;
+  };
+
   bool Locked(const std::filesystem::path& p) const { return locked.count(p) != 0; }
   platform::FileOps& native_ = platform::NativeFileOps();
 };

@@ -1,6 +1,8 @@
 #include "tests/support/run_program.hpp"
 
+#include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #ifndef _WIN32
 #include <sys/wait.h>
 #endif
@@ -25,18 +27,29 @@ std::string Quote(const std::string& text) {
 
 }  // namespace
 
-ProgramResult RunTool(const std::string& tool, const std::vector<std::string>& args) {
+ProgramResult RunTool(const std::string& tool, const std::vector<std::string>& args, const RunOptions& options) {
   ProgramResult result;
+  std::string redirections;
+  std::filesystem::path inputFile;
+  if (!options.input.empty()) {
+    inputFile = std::filesystem::temp_directory_path() /
+                ("kestro-input-" + std::to_string(reinterpret_cast<std::uintptr_t>(&result)) + ".txt");
+    WriteFile(inputFile, options.input);
+    redirections += " < " + Quote(inputFile.string());
+  }
+  if (options.withStderr) redirections += " 2>&1";
 #ifdef _WIN32
   const std::string program = (OutputDir() / (tool + ".exe")).string();
   // cmd.exe strips the outer quotes of the whole line; wrap it once more.
   std::string command = "\"" + Quote(program);
   for (const auto& a : args) command += " " + Quote(a);
-  command += "\"";
+  command += redirections + "\"";
   FILE* pipe = _popen(command.c_str(), "rb");
 #else
   std::string command = Quote((OutputDir() / tool).string());
+  if (options.killAfterSeconds > 0) command = "timeout -s KILL " + std::to_string(options.killAfterSeconds) + " " + command;
   for (const auto& a : args) command += " " + Quote(a);
+  command += redirections;
   FILE* pipe = popen(command.c_str(), "r");
 #endif
   if (pipe == nullptr) return result;
@@ -53,6 +66,10 @@ ProgramResult RunTool(const std::string& tool, const std::vector<std::string>& a
   const int status = pclose(pipe);
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 #endif
+  if (!inputFile.empty()) {
+    std::error_code ec;
+    std::filesystem::remove(inputFile, ec);
+  }
   return result;
 }
 

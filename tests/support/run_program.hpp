@@ -11,8 +11,14 @@ struct ProgramResult {
   std::string out;  // standard output; line ends normalised to "\n"
 };
 
+struct RunOptions {
+  std::string input;            // standard input (empty: none)
+  bool withStderr = false;      // standard error joins `out`
+  int killAfterSeconds = 0;     // POSIX: a program still running then is killed (exit 137)
+};
+
 // Runs `tool` (a program name in the build's output folder, without extension)
-// with the arguments; stderr is left alone.
-ProgramResult RunTool(const std::string& tool, const std::vector<std::string>& args);
+// with the arguments; stderr is left alone unless asked for.
+ProgramResult RunTool(const std::string& tool, const std::vector<std::string>& args, const RunOptions& options = {});
 
 }  // namespace kestro::test

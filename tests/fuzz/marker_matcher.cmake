@@ -1,0 +1,1 @@
+kestro_fuzz(fuzz_marker_matcher SOURCES marker_matcher_fuzz.cpp DEPS kestro_checks)

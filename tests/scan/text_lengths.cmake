@@ -1,0 +1,1 @@
+kestro_test(scan_text_lengths_test SOURCES text_lengths_test.cpp DEPS kestro_scan kestro_log)

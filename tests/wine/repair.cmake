@@ -1,0 +1,5 @@
+# kestro-repair on the test prefix's real registry: repair, --undo, regedit /s.
+if(KESTRO_WINDOWS)
+  kestro_test(wine_repair_tool_test SOURCES repair_tool_test.cpp DEPS kestro_remedy kestro_platform TIMEOUT 300)
+  add_dependencies(wine_repair_tool_test kestro-repair)
+endif()

@@ -24,9 +24,13 @@ std::string ReplaceAll(std::string_view text, std::string_view from, std::string
   return result;
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+bool StartsWith(std::string_view text, std::string_view prefix) {
+  return text.substr(0, prefix.size()) == prefix;
+}
 
-fs::path PathFromUtf8(std::string_view text) { return fs::path(std::u8string(text.begin(), text.end())); }
+fs::path PathFromUtf8(std::string_view text) {
+  return fs::path(std::u8string(text.begin(), text.end()));
+}
 
 // Appends the record of a detected process executable and does what a hit does
 // (count, deletion with CleanAll, log line) -- without the detection sound.
@@ -74,7 +78,8 @@ std::string_view PathFileName(std::string_view pathText) {
 
 std::string ProcessQuestionText(std::string_view fileName, std::uint32_t processId) {
   return "Potentially unwanted program has been detected !\r\n\r\nName    : " + std::string(fileName) +
-         "\r\nPID         : " + std::to_string(processId) + "\r\n\r\nAre you sure want to allow this program ?";
+         "\r\nPID         : " + std::to_string(processId) +
+         "\r\n\r\nAre you sure want to allow this program ?";
 }
 
 bool RegistryProcessGuard::IsOn() const {

@@ -119,7 +119,8 @@ class RunningProcessCheck {
  public:
   virtual ~RunningProcessCheck() = default;
   // `pathText` is the normalised path (UTF-8), `path` the same as a path.
-  virtual void Check(const std::filesystem::path& path, const std::string& pathText, std::uint32_t processId) = 0;
+  virtual void Check(const std::filesystem::path& path, const std::string& pathText,
+                     std::uint32_t processId) = 0;
 };
 
 struct ProcessCheckContext {
@@ -147,7 +148,8 @@ class ProcessCheck final : public RunningProcessCheck {
   // file name and refreshes the quarantine list. A process whose file name was
   // blocked earlier in this check's life has been ended with the others and is
   // not asked about again. Errors end the check of this process only.
-  void Check(const std::filesystem::path& path, const std::string& pathText, std::uint32_t processId) override;
+  void Check(const std::filesystem::path& path, const std::string& pathText,
+             std::uint32_t processId) override;
 
  private:
   ProcessCheckContext& context_;
@@ -164,7 +166,8 @@ class ProcessCheck final : public RunningProcessCheck {
 class ProcessReport final : public RunningProcessCheck {
  public:
   explicit ProcessReport(ScanOneFileContext& file) : file_(file) {}
-  void Check(const std::filesystem::path& path, const std::string& pathText, std::uint32_t processId) override;
+  void Check(const std::filesystem::path& path, const std::string& pathText,
+             std::uint32_t processId) override;
 
   // Distinct executables checked so far.
   std::size_t ExecutablesChecked() const { return checked_.size(); }

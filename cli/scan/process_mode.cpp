@@ -9,7 +9,8 @@ namespace kestro::cli {
 void ScanRunningProcesses(scan::ScanOneFileContext& file, const log::ScanLog* log, std::ostream* err) {
   scan::ProcessScanObserver observer;
   scan::ScanLogProcessLines processLines(log);
-  scan::ProcessWalkContext walk{platform::NativeProcessList(), platform::WindowsFolder(), observer, processLines};
+  scan::ProcessWalkContext walk{platform::NativeProcessList(), platform::WindowsFolder(), observer,
+                                processLines};
   scan::ProcessReport report(file);
   const scan::ProcessWalkCounts counts = scan::WalkProcesses(walk, &report);
   if (err == nullptr) return;

@@ -1,7 +1,5 @@
 // POSIX: the process list from /proc; no freezing and no termination by file
 // name (see platform/processes.hpp).
-#include "platform/processes.hpp"
-
 #include <dirent.h>
 #include <unistd.h>
 
@@ -9,6 +7,8 @@
 #include <charconv>
 #include <memory>
 #include <string>
+
+#include "platform/processes.hpp"
 
 namespace kestro::platform {
 namespace {

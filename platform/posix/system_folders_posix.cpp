@@ -3,6 +3,8 @@
 
 namespace kestro::platform {
 
-std::filesystem::path WindowsFolder() { return {}; }
+std::filesystem::path WindowsFolder() {
+  return {};
+}
 
 }  // namespace kestro::platform

@@ -1,16 +1,19 @@
 // Windows: the process list, freezing and thawing, and ending processes by
 // executable name, all through Tool Help snapshots.
-#include "platform/processes.hpp"
-
+// <windows.h> comes first: the other system headers build on it.
+// clang-format off
 #include <windows.h>
 #include <commdlg.h>
 #include <psapi.h>
 #include <tlhelp32.h>
+// clang-format on
 
 #include <map>
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "platform/processes.hpp"
 
 namespace kestro::platform {
 namespace {
@@ -40,7 +43,8 @@ void WalkProcessSnapshot(Visit visit) {
   if (!snapshot.Valid()) return;
   PROCESSENTRY32W entry{};
   entry.dwSize = sizeof entry;
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
     entry.szExeFile[MAX_PATH - 1] = L'\0';
     visit(entry);
   }
@@ -48,11 +52,12 @@ void WalkProcessSnapshot(Visit visit) {
 
 std::string Utf8(const std::wstring& wide) {
   if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
-                                    nullptr);
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                    nullptr, nullptr);
   if (n <= 0) return {};
   std::string text(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n, nullptr, nullptr);
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n, nullptr,
+                      nullptr);
   return text;
 }
 
@@ -76,7 +81,8 @@ class ToolHelpTerminator final : public ProcessTerminator {
       // Never end the calling program itself: it still has the deletion to do.
       if (entry.th32ProcessID == self) return;
       const std::wstring title = DisplayTitle(entry.szExeFile);
-      if (title.empty() || CompareStringOrdinal(title.c_str(), -1, wanted.c_str(), -1, TRUE) != CSTR_EQUAL) return;
+      if (title.empty() || CompareStringOrdinal(title.c_str(), -1, wanted.c_str(), -1, TRUE) != CSTR_EQUAL)
+        return;
       ScopedHandle process(OpenProcess(PROCESS_TERMINATE, FALSE, entry.th32ProcessID));
       if (process.Valid() && TerminateProcess(process.get(), 0)) ++ended;
     });
@@ -153,7 +159,8 @@ class ThreadSuspendingFreezer final : public ProcessFreezer {
     if (!snapshot.Valid()) return false;
     THREADENTRY32 entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
       if (entry.th32OwnerProcessID != processId) continue;
       ScopedHandle thread(OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID));
       if (thread.Valid() && SuspendThread(thread.get()) != static_cast<DWORD>(-1)) {

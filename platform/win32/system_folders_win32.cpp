@@ -1,8 +1,8 @@
-#include "platform/system_folders.hpp"
-
 #include <windows.h>
 
 #include <string>
+
+#include "platform/system_folders.hpp"
 
 namespace kestro::platform {
 

@@ -27,9 +27,9 @@ class ScanProcessesTest : public ::testing::Test {
     test::WriteFile(dir_ / "s2.txt", "");
     for (const char* kind : {"0", "1", "2"}) {
       const std::string out = std::string("DB_") + kind + "x.avn";
-      const auto built = test::RunTool("kestro-sigtool", {"build", "--kind", kind,
-                                                          (dir_ / (std::string("s") + kind + ".txt")).string(),
-                                                          (dir_ / out).string()});
+      const auto built = test::RunTool(
+          "kestro-sigtool", {"build", "--kind", kind, (dir_ / (std::string("s") + kind + ".txt")).string(),
+                             (dir_ / out).string()});
       ASSERT_EQ(built.exitCode, 0) << out;
     }
   }

@@ -1,11 +1,12 @@
 // The POSIX process list: every process of /proc with the target of its "exe"
 // link, read when its turn comes; nothing is frozen or ended.
+#include "platform/processes.hpp"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <map>
 
-#include "platform/processes.hpp"
 #include "tests/support/child_process.hpp"
 
 namespace kestro::platform {

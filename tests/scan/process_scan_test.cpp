@@ -1,6 +1,8 @@
 // The running-process scan over fakes: path normalisation, the question text,
 // the walk, the desktop check's branches (guard off, Allow, Block) and the
 // console's report.
+#include "scan/process_scan.hpp"
+
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -8,7 +10,6 @@
 #include "checks/extension_list.hpp"
 #include "io/sampled_checksum.hpp"
 #include "platform/memory_registry.hpp"
-#include "scan/process_scan.hpp"
 #include "tests/support/demo_tree.hpp"
 #include "tests/support/remedy_fakes.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -109,8 +110,8 @@ class RecordingFreezer final : public platform::ProcessFreezer {
 class ScriptedQuestion final : public platform::TwoButtonQuestion {
  public:
   explicit ScriptedQuestion(Events& events) : events_(events) {}
-  int Ask(const std::string& text, const std::string& title, platform::MessageIcon icon, const std::string& first,
-          const std::string& second) override {
+  int Ask(const std::string& text, const std::string& title, platform::MessageIcon icon,
+          const std::string& first, const std::string& second) override {
     events_.push_back("ask");
     asked.push_back({title, text, icon});
     captions = {first, second};
@@ -148,7 +149,9 @@ class EventObserver final : public scan::ProcessScanObserver {
  public:
   explicit EventObserver(Events& events) : events_(events) {}
   void CurrentProcess(std::string_view name) override { shown.emplace_back(name); }
-  void ProcessNotReadable(std::uint32_t id) override { events_.push_back("not readable " + std::to_string(id)); }
+  void ProcessNotReadable(std::uint32_t id) override {
+    events_.push_back("not readable " + std::to_string(id));
+  }
   void ShowDetectionList() override { events_.push_back("show list"); }
   void RefreshQuarantineList() override { events_.push_back("refresh quarantine"); }
   std::vector<std::string> shown;
@@ -253,8 +256,15 @@ class ProcessScanTest : public ::testing::Test {
   FixedClock clock;
   std::uint32_t detectionCount = 0;
   scan::ScanOneFileContext file{scan::FileCheckContext{lists, icon, targets},
-                                detections, sound, deleter, log, longPaths, clock, detectionCount,
-                                /*soundOn=*/true, /*cleanAll=*/false};
+                                detections,
+                                sound,
+                                deleter,
+                                log,
+                                longPaths,
+                                clock,
+                                detectionCount,
+                                /*soundOn=*/true,
+                                /*cleanAll=*/false};
   FixedGuard guard;
   RecordingFreezer freezer{events};
   ScriptedQuestion question{events};
@@ -331,7 +341,8 @@ TEST_F(ProcessScanTest, AnyAnswerButTheFirstBlocks) {
 TEST_F(ProcessScanTest, AFailingQuestionThawsAndTheWalkGoesOn) {
   question.fail = true;
   FakeProcessList processes;
-  processes.entries = {{100, Text(dir / "one" / "sleeper.exe"), false}, {101, Text(dir / "two" / "SLEEPER.EXE"), false}};
+  processes.entries = {{100, Text(dir / "one" / "sleeper.exe"), false},
+                       {101, Text(dir / "two" / "SLEEPER.EXE"), false}};
   scan::ProcessWalkContext walk{processes, {}, observer, log};
   scan::WalkProcesses(walk, &processCheck);
   EXPECT_EQ(events, (Events{"freeze 100", "ask", "thaw 100", "freeze 101", "ask", "thaw 101"}));
@@ -341,8 +352,8 @@ TEST_F(ProcessScanTest, AFailingQuestionThawsAndTheWalkGoesOn) {
 TEST_F(ProcessScanTest, WalkNormalisesShowsLogsAndChecksEveryProcessWithAPath) {
   FakeProcessList processes;
   processes.entries = {
-      {4, "", false},        // no executable (the system process)
-      {8, "", true},         // another user's process
+      {4, "", false},  // no executable (the system process)
+      {8, "", true},   // another user's process
       {12, R"(\SystemRoot\System32\smss.exe)", false},
       {16, Text(dir / "one" / "sleeper.exe"), false},
       {20, R"(/opt/odd\\name)", false},
@@ -362,12 +373,13 @@ TEST_F(ProcessScanTest, WalkNormalisesShowsLogsAndChecksEveryProcessWithAPath) {
   EXPECT_EQ(counts.notReadable, 1u);
   EXPECT_EQ(events, Events{"not readable 8"});
   EXPECT_EQ(observer.shown, (std::vector<std::string>{"smss.exe", "sleeper.exe", "name"}));
-  EXPECT_EQ(log.processLines, (std::vector<std::string>{R"(C:\Windows\System32\smss.exe)",
-                                                        Text(dir / "one" / "sleeper.exe"), R"(/opt/odd\\name)"}));
+  EXPECT_EQ(log.processLines,
+            (std::vector<std::string>{R"(C:\Windows\System32\smss.exe)", Text(dir / "one" / "sleeper.exe"),
+                                      R"(/opt/odd\\name)"}));
   // A POSIX path is never normalised: its backslashes are part of a name.
-  EXPECT_EQ(collect.seen, (std::vector<std::string>{R"(12 C:\Windows\System32\smss.exe)",
-                                                    "16 " + Text(dir / "one" / "sleeper.exe"),
-                                                    R"(20 /opt/odd\\name)"}));
+  EXPECT_EQ(collect.seen,
+            (std::vector<std::string>{R"(12 C:\Windows\System32\smss.exe)",
+                                      "16 " + Text(dir / "one" / "sleeper.exe"), R"(20 /opt/odd\\name)"}));
   // Without a check the walk only shows and logs.
   log.processLines.clear();
   scan::WalkProcesses(walk, nullptr);
@@ -392,9 +404,12 @@ TEST_F(ProcessScanTest, ReportRecordsEachDetectedExecutableOnceAndNeverCleans) {
   scan::WalkProcesses(walk, &report);
   EXPECT_EQ(report.ExecutablesChecked(), 4u);
   const std::string pad(6 + 5, ' ');
-  EXPECT_EQ(events, (Events{"record Test.Process.A", "count 1", "log Test.Process.A" + pad + Text(dir / "one" / "sleeper.dll"),
-                            "record Test.Process.A", "count 2", "log Test.Process.A" + pad + Text(dir / "one" / "sleeper.exe"),
-                            "record Test.Process.B", "count 3", "log Test.Process.B" + pad + Text(dir / "one" / "tool")}));
+  EXPECT_EQ(
+      events,
+      (Events{"record Test.Process.A", "count 1",
+              "log Test.Process.A" + pad + Text(dir / "one" / "sleeper.dll"), "record Test.Process.A",
+              "count 2", "log Test.Process.A" + pad + Text(dir / "one" / "sleeper.exe"),
+              "record Test.Process.B", "count 3", "log Test.Process.B" + pad + Text(dir / "one" / "tool")}));
   ASSERT_EQ(detections.rows.size(), 3u);
   EXPECT_EQ(detections.rows[1].location, Text(dir / "one" / "sleeper.exe"));
   EXPECT_EQ(detections.rows[1].packer, "Inno Setup");

@@ -23,8 +23,8 @@ ChildProcess::ChildProcess(const std::filesystem::path& program, const std::vect
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
-                      &startup, &info)) {
+  if (!CreateProcessW(program.c_str(), command.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                      nullptr, &startup, &info)) {
     return;
   }
   CloseHandle(info.hThread);
@@ -54,7 +54,9 @@ std::filesystem::path OwnProgramFolder() {
   return std::filesystem::path(buffer).parent_path();
 }
 
-std::string ProgramFileName(const std::string& name) { return name + ".exe"; }
+std::string ProgramFileName(const std::string& name) {
+  return name + ".exe";
+}
 
 #else
 
@@ -89,9 +91,13 @@ bool ChildProcess::WaitForExit(int milliseconds) {
   return false;
 }
 
-std::filesystem::path OwnProgramFolder() { return std::filesystem::read_symlink("/proc/self/exe").parent_path(); }
+std::filesystem::path OwnProgramFolder() {
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
 
-std::string ProgramFileName(const std::string& name) { return name; }
+std::string ProgramFileName(const std::string& name) {
+  return name;
+}
 
 #endif
 

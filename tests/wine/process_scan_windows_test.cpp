@@ -3,12 +3,14 @@
 // folders. The walk goes over the real Tool Help list; the question is a real
 // message box, read and answered from another thread as a user would.
 #include <gtest/gtest.h>
+// clang-format off
 #include <windows.h>
 #include <tlhelp32.h>
+// clang-format on
 
 #include <atomic>
-#include <chrono>
 #include <cctype>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 #include <mutex>
@@ -69,7 +71,8 @@ std::map<DWORD, DWORD> SuspendCounts(DWORD processId) {
 void MarkFor32BitMachine(const fs::path& program) {
   std::vector<std::uint8_t> bytes = ReadFile(program);
   ASSERT_GT(bytes.size(), 0x40u);
-  const std::uint32_t header = bytes[0x3C] | (bytes[0x3D] << 8) | (bytes[0x3E] << 16) | (static_cast<std::uint32_t>(bytes[0x3F]) << 24);
+  const std::uint32_t header = bytes[0x3C] | (bytes[0x3D] << 8) | (bytes[0x3E] << 16) |
+                               (static_cast<std::uint32_t>(bytes[0x3F]) << 24);
   const std::size_t characteristics = header + 4 + 18;
   ASSERT_LT(characteristics + 1, bytes.size());
   bytes[characteristics + 1] |= 0x01;  // IMAGE_FILE_32BIT_MACHINE (0x0100)
@@ -83,7 +86,8 @@ class ProcessesUnder final : public platform::ProcessList {
   explicit ProcessesUnder(const fs::path& folder) : prefix_(Lower(folder.wstring())) {}
   void ForEachProcess(const std::function<void(const platform::ProcessEntry&)>& visit) override {
     platform::NativeProcessList().ForEachProcess([&](const platform::ProcessEntry& entry) {
-      if (Lower(fs::path(std::u8string(entry.executable.begin(), entry.executable.end())).wstring()).rfind(prefix_, 0) == 0) {
+      if (Lower(fs::path(std::u8string(entry.executable.begin(), entry.executable.end())).wstring())
+              .rfind(prefix_, 0) == 0) {
         visit(entry);
       }
     });
@@ -233,8 +237,8 @@ class ProcessScanWindows : public ::testing::Test {
     }
     fs::create_directories(dir / "program");
     log.StartLog();
-    owner = CreateWindowExW(0, L"STATIC", L"splash", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr, nullptr,
-                            nullptr, nullptr);
+    owner = CreateWindowExW(0, L"STATIC", L"splash", WS_POPUP | WS_VISIBLE, 10, 10, 200, 100, nullptr,
+                            nullptr, nullptr, nullptr);
   }
   void TearDown() override {
     if (owner != nullptr) DestroyWindow(owner);
@@ -243,13 +247,19 @@ class ProcessScanWindows : public ::testing::Test {
   // The process id a question names.
   DWORD ProcessOf(const std::wstring& text) const {
     const std::size_t at = text.find(L"PID         : ");
-    return at == std::wstring::npos ? 0 : static_cast<DWORD>(std::wcstoul(text.c_str() + at + 14, nullptr, 10));
+    return at == std::wstring::npos ? 0
+                                    : static_cast<DWORD>(std::wcstoul(text.c_str() + at + 14, nullptr, 10));
   }
 
   scan::ProcessWalkCounts Walk() {
     platform::NativeTwoButtonQuestion question(owner);
-    scan::ProcessCheckContext context{file, guard, platform::NativeProcessFreezer(), question,
-                                      platform::NativeProcessTerminator(), shown, "KESTRO Antivirus"};
+    scan::ProcessCheckContext context{file,
+                                      guard,
+                                      platform::NativeProcessFreezer(),
+                                      question,
+                                      platform::NativeProcessTerminator(),
+                                      shown,
+                                      "KESTRO Antivirus"};
     scan::ProcessCheck check(context);
     ProcessesUnder processes(dir.path());
     scan::ScanLogProcessLines processLines(&log);
@@ -278,7 +288,15 @@ class ProcessScanWindows : public ::testing::Test {
   FixedClock clock;
   std::uint32_t detectionCount = 0;
   scan::ScanOneFileContext file{scan::FileCheckContext{lists, icon, targets},
-                                rows, sound, keep, logLines, longPaths, clock, detectionCount, true, false};
+                                rows,
+                                sound,
+                                keep,
+                                logLines,
+                                longPaths,
+                                clock,
+                                detectionCount,
+                                true,
+                                false};
   FixedGuard guard;
   Shown shown;
   HWND owner = nullptr;
@@ -290,8 +308,9 @@ TEST_F(ProcessScanWindows, ListReportsEachProcessWithItsExecutable) {
       [&](const platform::ProcessEntry& entry) { seen[entry.id] = entry.executable; });
   for (std::size_t i = 0; i < running.size(); ++i) {
     ASSERT_TRUE(seen.count(running[i].Id()));
-    EXPECT_EQ(Lower(fs::path(std::u8string(seen[running[i].Id()].begin(), seen[running[i].Id()].end())).wstring()),
-              Lower(copies[i].wstring()));
+    EXPECT_EQ(
+        Lower(fs::path(std::u8string(seen[running[i].Id()].begin(), seen[running[i].Id()].end())).wstring()),
+        Lower(copies[i].wstring()));
   }
   wchar_t self[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -311,8 +330,11 @@ TEST_F(ProcessScanWindows, AllowResumesEveryThreadAndAddsNoRecord) {
   for (std::size_t i = 0; i < questions.size(); ++i) {
     const SeenQuestion& q = questions[i];
     const DWORD id = ProcessOf(q.text);
-    EXPECT_EQ(q.text, L"Potentially unwanted program has been detected !\r\n\r\nName    : kestro-procscan-probe.exe\r\n"
-                      L"PID         : " + std::to_wstring(id) + L"\r\n\r\nAre you sure want to allow this program ?");
+    EXPECT_EQ(
+        q.text,
+        L"Potentially unwanted program has been detected !\r\n\r\nName    : kestro-procscan-probe.exe\r\n"
+        L"PID         : " +
+            std::to_wstring(id) + L"\r\n\r\nAre you sure want to allow this program ?");
     EXPECT_EQ(q.first, L"Allow");
     EXPECT_EQ(q.second, L"Block");
     EXPECT_EQ(q.owner, owner);
@@ -362,7 +384,8 @@ TEST_F(ProcessScanWindows, BlockRecordsLogsAndEndsBothProcesses) {
   EXPECT_EQ(detectionCount, 1u);
   EXPECT_EQ(sound.plays, 0);
   EXPECT_EQ(shown.listShown, 1);
-  EXPECT_NE(LogText().find(std::string(kName) + std::string(5, ' ') + row.location + "\r\n"), std::string::npos)
+  EXPECT_NE(LogText().find(std::string(kName) + std::string(5, ' ') + row.location + "\r\n"),
+            std::string::npos)
       << LogText();
 }
 
@@ -400,7 +423,8 @@ TEST(ProcessScanSystemRoot, PathIsExaminedUnderTheWindowsFolder) {
   const fs::path folder = windows / "kestro-procscan-test";
   fs::create_directories(folder);
   const fs::path file = folder / "probe.exe";
-  ASSERT_TRUE(CopyFileW((OwnProgramFolder() / ProgramFileName("kestro-test-sleeper")).c_str(), file.c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileW((OwnProgramFolder() / ProgramFileName("kestro-test-sleeper")).c_str(), file.c_str(), FALSE));
   MarkFor32BitMachine(file);
 
   class OneProcess final : public platform::ProcessList {
@@ -425,7 +449,15 @@ TEST(ProcessScanSystemRoot, PathIsExaminedUnderTheWindowsFolder) {
   FixedClock clock;
   std::uint32_t count = 0;
   scan::ScanOneFileContext context{scan::FileCheckContext{lists, icon, targets},
-                                   rows, sound, keep, noLog, longPaths, clock, count, false, false};
+                                   rows,
+                                   sound,
+                                   keep,
+                                   noLog,
+                                   longPaths,
+                                   clock,
+                                   count,
+                                   false,
+                                   false};
   scan::ProcessReport report(context);
   scan::ProcessScanObserver observer;
   scan::ProcessWalkContext walk{processes, windows, observer, noLog};

@@ -5,10 +5,7 @@ if(KESTRO_WINDOWS)
 endif()
 
 # The repair test compares registry snapshots of the shared prefix; tests that
-# open the Run dialog or start the program write user keys meanwhile.
+# open the Run dialog write user keys meanwhile (systools.cmake takes the same lock).
 if(KESTRO_WINDOWS)
   set_tests_properties(wine_repair_tool_test PROPERTIES RESOURCE_LOCK kestro_user_registry)
-  if(TEST wine_systools_test)
-    set_tests_properties(wine_systools_test PROPERTIES RESOURCE_LOCK kestro_user_registry)
-  endif()
 endif()

@@ -47,7 +47,11 @@ class ScanWalkTest : public ::testing::Test {
     std::error_code ec;
     if (folder) fs::create_directory_symlink(target, dir.path() / name, ec);
     else fs::create_symlink(target, dir.path() / name, ec);
-    if (ec) GTEST_SKIP() << "cannot create links here: " << ec.message();
+    // Wine answers success without making a link: look at what is there.
+    std::error_code statEc;
+    if (ec || !fs::is_symlink(fs::symlink_status(dir.path() / name, statEc))) {
+      GTEST_SKIP() << "cannot create links here";
+    }
   }
   std::map<std::string, std::pair<ListedKind, std::int64_t>> List() {
     std::map<std::string, std::pair<ListedKind, std::int64_t>> out;
@@ -69,6 +73,7 @@ TEST_F(ScanWalkTest, ListingTellsKindsAndSizes) {
   Link(dir.path() / "plain.exe", "tofile.exe");
   Link(dir.path() / "sub", "tofolder", true);
   Link(dir.path() / "missing.exe", "dangling.exe");
+  if (IsSkipped()) return;
   const auto listed = List();
   ASSERT_EQ(listed.size(), 5u) << "no . or .. entries";
   EXPECT_EQ(listed.at("plain.exe"), std::make_pair(ListedKind::File, std::int64_t{10}));
@@ -92,9 +97,11 @@ TEST_F(ScanWalkTest, LinksToFilesAreScannedLikeTheFiles) {
   Link(dir.path() / "plain.exe", "tofile.exe");
   Link(dir.path() / "sub", "tofolder", true);
   Link(dir.path() / "missing.exe", "dangling.exe");
+  if (IsSkipped()) return;
   // A link whose name passes but whose target is over the size limit.
   test::WriteFile(dir.path() / "big.bin", std::string(10485761, 'x'));
   Link(dir.path() / "big.bin", "tobig.exe");
+  if (IsSkipped()) return;
   ScanState state;
   Counts counts;
   NoMessagePump pump;

@@ -50,3 +50,8 @@ if(KESTRO_WINDOWS)
     endif()
   endforeach()
 endif()
+
+# Opens the Run dialog, which writes user keys: never beside the registry repair test.
+if(KESTRO_WINDOWS)
+  set_tests_properties(wine_systools_test PROPERTIES RESOURCE_LOCK kestro_user_registry)
+endif()

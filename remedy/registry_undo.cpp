@@ -214,7 +214,7 @@ std::optional<std::filesystem::path> WriteUndoFile(platform::FileOps& files, con
     std::filesystem::path partial = destination;
     partial += ".partial";
     const bool written = WriteWholeFile(partial, content) && ReadWholeFile(partial) == content;
-    if (written && files.MoveFileTo(partial, destination, false)) return destination;
+    if (written && files.RenameFile(partial, destination, false) == platform::FileError::None) return destination;
     files.RemoveFile(partial);
     if (!written) return std::nullopt;
     // Another file took the name meanwhile: try the next one.

@@ -45,7 +45,7 @@ class NativeFiles final : public UpdateFiles {
   }
 
   bool Replace(const fs::path& from, const fs::path& to) override {
-    return platform::NativeFileOps().MoveFileTo(from, to, true);
+    return platform::NativeFileOps().RenameFile(from, to, true) == platform::FileError::None;
   }
 };
 

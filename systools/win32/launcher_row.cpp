@@ -96,8 +96,9 @@ class LauncherRow final : public ToolWindow {
     }
   }
 
-  // A tile: the tool's icon and caption on the card colour. A row of 44
-  // pixels or more puts the icon above the caption, a lower one beside it.
+  // A tile: the tool's icon and caption on the card colour. A tall tile
+  // whose caption fits on one line puts the icon above it; otherwise the icon
+  // goes beside the caption, which breaks into two lines when it must.
   void DrawButton(const DRAWITEMSTRUCT& item) const {
     const int index = static_cast<int>(item.CtlID) - kIdLauncherBase;
     if (index < 0 || index >= static_cast<int>(kLaunchers.size())) return;
@@ -110,16 +111,16 @@ class LauncherRow final : public ToolWindow {
     const wchar_t* caption = kLaunchers[static_cast<std::size_t>(index)].caption;
     const int height = box.bottom - box.top;
     const UINT textFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_HIDEPREFIX;
-    if (height >= 44) {
+    SIZE extent{};
+    HGDIOBJ old = SelectObject(dc, ui::GetFont(ui::Font::Small));
+    GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &extent);
+    SelectObject(dc, old);
+    if (height >= 56 && extent.cx <= box.right - box.left - 6) {
       if (icon != nullptr)
         DrawIconEx(dc, (box.left + box.right) / 2 - 8, box.top + 6, icon, 16, 16, 0, nullptr, DI_NORMAL);
       RECT text = {box.left + 2, box.top + 24, box.right - 2, box.bottom - 2};
       ui::DrawTextIn(dc, caption, text, ui::Font::Small, ui::kText, textFormat | DT_CENTER);
     } else {
-      SIZE extent{};
-      HGDIOBJ old = SelectObject(dc, ui::GetFont(ui::Font::Small));
-      GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &extent);
-      SelectObject(dc, old);
       const int iconSpace = icon != nullptr ? 19 : 0;
       const int content = std::min<int>(iconSpace + extent.cx, box.right - box.left - 6);
       const int left = box.left + (box.right - box.left - content) / 2;

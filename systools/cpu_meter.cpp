@@ -53,7 +53,8 @@ std::int32_t cCPUUsageNT::Query() {
   if (!system_.Query(NtInformationClass::Basic, basic)) return -1;
   Reading reading;
   if (!ReadTimes(reading)) return -1;
-  const unsigned processors = basic.size() > layout_.processorCountOffset ? basic[layout_.processorCountOffset] : 0;
+  const unsigned processors =
+      basic.size() > layout_.processorCountOffset ? basic[layout_.processorCountOffset] : 0;
 
   const auto idleDelta = static_cast<std::int64_t>(reading.idleTime - previous_.idleTime);
   const auto systemDelta = static_cast<std::int64_t>(reading.systemTime - previous_.systemTime);

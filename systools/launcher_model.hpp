@@ -6,13 +6,14 @@
 
 namespace kestro::systools {
 
-inline constexpr const wchar_t* kSystemPolicyKey = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+inline constexpr const wchar_t* kSystemPolicyKey =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 
 struct Launcher {
   const wchar_t* caption;
-  const wchar_t* program;                   // nullptr: the virtual keyboard
-  const wchar_t* folder;                    // start folder, nullptr for none
-  std::array<const wchar_t*, 2> policies;   // current user's values under kSystemPolicyKey deleted first
+  const wchar_t* program;                  // nullptr: the virtual keyboard
+  const wchar_t* folder;                   // start folder, nullptr for none
+  std::array<const wchar_t*, 2> policies;  // current user's values under kSystemPolicyKey deleted first
 };
 
 // In the row's order (index 0 to 5).

@@ -5,7 +5,8 @@ namespace kestro::systools {
 std::wstring FormatThousands(std::int64_t value) {
   if (value == 0) return {};
   // Work on the magnitude as unsigned, so the most negative value has one too.
-  std::uint64_t magnitude = value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
+  std::uint64_t magnitude =
+      value < 0 ? 0 - static_cast<std::uint64_t>(value) : static_cast<std::uint64_t>(value);
   std::wstring reversed;
   int digits = 0;
   while (magnitude != 0) {

@@ -3,7 +3,9 @@
 namespace kestro::systools {
 namespace {
 
-wchar_t FoldAscii(wchar_t c) { return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c; }
+wchar_t FoldAscii(wchar_t c) {
+  return (c >= L'A' && c <= L'Z') ? static_cast<wchar_t>(c - L'A' + L'a') : c;
+}
 
 bool StartsWithIgnoringCase(std::wstring_view text, std::wstring_view prefix) {
   if (text.size() < prefix.size()) return false;

@@ -30,23 +30,33 @@ std::optional<int> CheckedPriorityItem(std::uint32_t priorityClass) {
 
 std::wstring ProcessCellText(const ProcessRow& row, ProcessColumn column) {
   switch (column) {
-    case ProcessColumn::Name: return row.name;
-    case ProcessColumn::Directory: return row.path;
-    case ProcessColumn::Signature: return row.signedFile ? L"Yes" : L"No";
-    case ProcessColumn::Size: return row.sizeText;
-    case ProcessColumn::Pid: return std::to_wstring(row.pid);
-    case ProcessColumn::Memory: return row.workingSetBytes ? MemoryUsageText(*row.workingSetBytes) : std::wstring{};
+    case ProcessColumn::Name:
+      return row.name;
+    case ProcessColumn::Directory:
+      return row.path;
+    case ProcessColumn::Signature:
+      return row.signedFile ? L"Yes" : L"No";
+    case ProcessColumn::Size:
+      return row.sizeText;
+    case ProcessColumn::Pid:
+      return std::to_wstring(row.pid);
+    case ProcessColumn::Memory:
+      return row.workingSetBytes ? MemoryUsageText(*row.workingSetBytes) : std::wstring{};
   }
   return {};
 }
 
-std::wstring ProcessRowKey(std::uint32_t pid) { return L"PID" + std::to_wstring(pid); }
+std::wstring ProcessRowKey(std::uint32_t pid) {
+  return L"PID" + std::to_wstring(pid);
+}
 
 std::wstring TerminateQuestion(std::wstring_view path) {
   return L"Are you sure you want to terminate process " + FileNameOf(path);
 }
 
-std::wstring FileNotFoundText(std::wstring_view path) { return L"File " + std::wstring(path) + L" not found !!"; }
+std::wstring FileNotFoundText(std::wstring_view path) {
+  return L"File " + std::wstring(path) + L" not found !!";
+}
 
 std::wstring DetailWindowTitle(std::wstring_view path, std::uint32_t pid) {
   std::wstring name = FileNameOf(path);
@@ -66,7 +76,9 @@ std::wstring OwnerAccountText(std::wstring_view domain, std::wstring_view user) 
   return d + L"\\" + u;
 }
 
-std::wstring ModuleCountText(std::size_t count) { return std::to_wstring(count) + L" - Module(s)"; }
+std::wstring ModuleCountText(std::size_t count) {
+  return std::to_wstring(count) + L" - Module(s)";
+}
 
 std::vector<std::uint32_t> ThreadsOfProcess(const std::vector<ThreadEntry>& threads, std::uint32_t pid) {
   std::vector<std::uint32_t> ids;

@@ -4,10 +4,14 @@ namespace kestro::systools {
 
 std::wstring ServiceStateText(std::uint32_t currentState) {
   switch (currentState) {
-    case 1: return L"STOPPED";
-    case 4: return L"RUNNING";
-    case 7: return L"PAUSED";
-    default: return {};
+    case 1:
+      return L"STOPPED";
+    case 4:
+      return L"RUNNING";
+    case 7:
+      return L"PAUSED";
+    default:
+      return {};
   }
 }
 
@@ -33,7 +37,9 @@ std::wstring UninstallQuestion(std::wstring_view serviceName) {
   return L"Are you sure want to uninstall " + std::wstring(serviceName) + L" service ?";
 }
 
-std::wstring EnumerationSizeErrorText(std::uint32_t error) { return L"LastDLLError = " + std::to_wstring(error); }
+std::wstring EnumerationSizeErrorText(std::uint32_t error) {
+  return L"LastDLLError = " + std::to_wstring(error);
+}
 
 std::wstring EnumerationErrorText(std::uint32_t error) {
   return L"EnumServicesStatus failed. LastDllError = " + std::to_wstring(error);

@@ -36,8 +36,8 @@ std::optional<ServiceMenuState> ServiceMenuStateFor(std::wstring_view stateText)
 enum class ServiceMenuItem { Start = 0, Stop = 1, Uninstall = 3 };
 
 std::wstring UninstallQuestion(std::wstring_view serviceName);
-std::wstring EnumerationSizeErrorText(std::uint32_t error);   // the first enumeration call failed
-std::wstring EnumerationErrorText(std::uint32_t error);       // the second one failed
+std::wstring EnumerationSizeErrorText(std::uint32_t error);  // the first enumeration call failed
+std::wstring EnumerationErrorText(std::uint32_t error);      // the second one failed
 
 // Text up to its first NUL, at most `limit` characters.
 std::wstring CutText(std::wstring_view text, std::size_t limit);

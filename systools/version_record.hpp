@@ -14,9 +14,9 @@ inline constexpr const wchar_t* kNotAvailable = L"N/A";
 
 // The string names, queried exactly as written, in the record's order.
 inline constexpr std::array<const wchar_t*, 12> kVersionStringNames = {
-    L"CompanyName",    L"FileDescription", L"FileVersion",     L"InternalName",
-    L"LegalCopyright", L"OriginalFileName", L"ProductName",    L"ProductVersion",
-    L"Comments",       L"LegalTrademarks", L"PublicBuild",     L"SpecialBuild",
+    L"CompanyName",    L"FileDescription",  L"FileVersion", L"InternalName",
+    L"LegalCopyright", L"OriginalFileName", L"ProductName", L"ProductVersion",
+    L"Comments",       L"LegalTrademarks",  L"PublicBuild", L"SpecialBuild",
 };
 
 enum class VersionField {

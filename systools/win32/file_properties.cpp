@@ -27,7 +27,8 @@ VersionRecord ReadVersionRecord(const std::wstring& path) {
   source.query = [&data](const std::wstring& subBlock) -> std::optional<std::wstring> {
     void* value = nullptr;
     UINT length = 0;
-    if (!VerQueryValueW(data.data(), subBlock.c_str(), &value, &length) || value == nullptr) return std::nullopt;
+    if (!VerQueryValueW(data.data(), subBlock.c_str(), &value, &length) || value == nullptr)
+      return std::nullopt;
     // The length counts characters; the text ends at its first NUL in any case.
     const auto* text = static_cast<const wchar_t*>(value);
     std::wstring result;
@@ -47,8 +48,8 @@ SignatureState TestEmbeddedSignature(const std::wstring& path) {
   HCERTSTORE store = nullptr;
   DWORD encoding = 0, contentType = 0, formatType = 0;
   if (!CryptQueryObject(CERT_QUERY_OBJECT_FILE, path.c_str(), CERT_QUERY_CONTENT_FLAG_PKCS7_SIGNED_EMBED,
-                        CERT_QUERY_FORMAT_FLAG_BINARY, 0, &encoding, &contentType, &formatType, &store, &message,
-                        nullptr)) {
+                        CERT_QUERY_FORMAT_FLAG_BINARY, 0, &encoding, &contentType, &formatType, &store,
+                        &message, nullptr)) {
     return SignatureState::NotSigned;
   }
   DWORD signerSize = 0;
@@ -58,11 +59,14 @@ SignatureState TestEmbeddedSignature(const std::wstring& path) {
   return signerSize == 0 ? SignatureState::SignedWithoutSignerSize : SignatureState::Signed;
 }
 
-int EmbeddedSignatureValue(SignatureState state) { return state == SignatureState::NotSigned ? 0 : 1; }
+int EmbeddedSignatureValue(SignatureState state) {
+  return state == SignatureState::NotSigned ? 0 : 1;
+}
 
 void ReportSignatureState(HWND owner, const std::wstring& title, SignatureState state) {
   if (state != SignatureState::SignedWithoutSignerSize) return;
-  MessageBoxW(owner, L"Unable to determine buffer size for CryptMsgGetParam !", title.c_str(), MB_OK | MB_ICONWARNING);
+  MessageBoxW(owner, L"Unable to determine buffer size for CryptMsgGetParam !", title.c_str(),
+              MB_OK | MB_ICONWARNING);
 }
 
 HICON LoadSignatureIcon(bool isSigned) {
@@ -70,7 +74,8 @@ HICON LoadSignatureIcon(bool isSigned) {
   GetSystemDirectoryW(system, MAX_PATH);
   const std::wstring library = std::wstring(system) + L"\\certmgr.dll";
   HICON icon = nullptr;
-  if (ExtractIconExW(library.c_str(), isSigned ? 0 : 3, &icon, nullptr, 1) == 1 && icon != nullptr) return icon;
+  if (ExtractIconExW(library.c_str(), isSigned ? 0 : 3, &icon, nullptr, 1) == 1 && icon != nullptr)
+    return icon;
   // The stock shield and warning icons stand in where the library has no icons.
   return CopyIcon(LoadIconW(nullptr, isSigned ? IDI_SHIELD : IDI_WARNING));
 }
@@ -79,8 +84,8 @@ HIMAGELIST SystemImageList(bool small) {
   SHFILEINFOW info{};
   wchar_t windows[MAX_PATH] = {};
   GetWindowsDirectoryW(windows, MAX_PATH);
-  return reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(windows, 0, &info, sizeof(info),
-                                                     SHGFI_SYSICONINDEX | (small ? SHGFI_SMALLICON : SHGFI_LARGEICON)));
+  return reinterpret_cast<HIMAGELIST>(SHGetFileInfoW(
+      windows, 0, &info, sizeof(info), SHGFI_SYSICONINDEX | (small ? SHGFI_SMALLICON : SHGFI_LARGEICON)));
 }
 
 int SystemIconIndex(const std::wstring& path, bool small) {
@@ -103,7 +108,8 @@ std::wstring FileCreationText(const std::wstring& path) {
   if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return {};
   FILETIME local{};
   SYSTEMTIME time{};
-  if (!FileTimeToLocalFileTime(&data.ftCreationTime, &local) || !FileTimeToSystemTime(&local, &time)) return {};
+  if (!FileTimeToLocalFileTime(&data.ftCreationTime, &local) || !FileTimeToSystemTime(&local, &time))
+    return {};
   wchar_t date[80] = {};
   wchar_t clock[80] = {};
   GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &time, nullptr, date, 80);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <windows.h>
-
+// The Windows headers below build on the types above.
 #include <commctrl.h>
 
 #include <string>

@@ -2,7 +2,7 @@
 // acts on the user's click only, and opens its tool with the shell's "open"
 // verb, so the tool runs with the program's own rights.
 #include <windows.h>
-
+// The Windows headers below build on the types above.
 #include <shellapi.h>
 
 #include <algorithm>
@@ -26,7 +26,8 @@ HICON ToolIcon(const wchar_t* program) {
       ExtractIconExW(found, 0, nullptr, &icon, 1) == 1 && icon != nullptr) {
     return icon;
   }
-  return static_cast<HICON>(LoadImageW(nullptr, MAKEINTRESOURCEW(32512) /* IDI_APPLICATION */, IMAGE_ICON, 16, 16, LR_SHARED));
+  return static_cast<HICON>(
+      LoadImageW(nullptr, MAKEINTRESOURCEW(32512) /* IDI_APPLICATION */, IMAGE_ICON, 16, 16, LR_SHARED));
 }
 
 class LauncherRow final : public ToolWindow {
@@ -34,8 +35,8 @@ class LauncherRow final : public ToolWindow {
   explicit LauncherRow(const ToolsPanelHost& host) : host_(host) {}
 
   HWND Make(HWND parent) {
-    return Create(L"KestroLauncherRow", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, L"", 0, 0, 0,
-                  0, parent, nullptr, true);
+    return Create(L"KestroLauncherRow", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                  L"", 0, 0, 0, 0, parent, nullptr, true);
   }
 
  protected:
@@ -95,8 +96,9 @@ class LauncherRow final : public ToolWindow {
     }
   }
 
-  // A tile: the tool's icon and caption on the card colour. A row of 44
-  // pixels or more puts the icon above the caption, a lower one beside it.
+  // A tile: the tool's icon and caption on the card colour. A tall tile
+  // whose caption fits on one line puts the icon above it; otherwise the icon
+  // goes beside the caption, which breaks into two lines when it must.
   void DrawButton(const DRAWITEMSTRUCT& item) const {
     const int index = static_cast<int>(item.CtlID) - kIdLauncherBase;
     if (index < 0 || index >= static_cast<int>(kLaunchers.size())) return;
@@ -109,19 +111,21 @@ class LauncherRow final : public ToolWindow {
     const wchar_t* caption = kLaunchers[static_cast<std::size_t>(index)].caption;
     const int height = box.bottom - box.top;
     const UINT textFormat = DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS | DT_HIDEPREFIX;
-    if (height >= 44) {
-      if (icon != nullptr) DrawIconEx(dc, (box.left + box.right) / 2 - 8, box.top + 6, icon, 16, 16, 0, nullptr, DI_NORMAL);
+    SIZE extent{};
+    HGDIOBJ old = SelectObject(dc, ui::GetFont(ui::Font::Small));
+    GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &extent);
+    SelectObject(dc, old);
+    if (height >= 56 && extent.cx <= box.right - box.left - 6) {
+      if (icon != nullptr)
+        DrawIconEx(dc, (box.left + box.right) / 2 - 8, box.top + 6, icon, 16, 16, 0, nullptr, DI_NORMAL);
       RECT text = {box.left + 2, box.top + 24, box.right - 2, box.bottom - 2};
       ui::DrawTextIn(dc, caption, text, ui::Font::Small, ui::kText, textFormat | DT_CENTER);
     } else {
-      SIZE extent{};
-      HGDIOBJ old = SelectObject(dc, ui::GetFont(ui::Font::Small));
-      GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &extent);
-      SelectObject(dc, old);
       const int iconSpace = icon != nullptr ? 19 : 0;
       const int content = std::min<int>(iconSpace + extent.cx, box.right - box.left - 6);
       const int left = box.left + (box.right - box.left - content) / 2;
-      if (icon != nullptr) DrawIconEx(dc, left, (box.top + box.bottom) / 2 - 8, icon, 16, 16, 0, nullptr, DI_NORMAL);
+      if (icon != nullptr)
+        DrawIconEx(dc, left, (box.top + box.bottom) / 2 - 8, icon, 16, 16, 0, nullptr, DI_NORMAL);
       // A caption wider than its room breaks into two lines, centred as a block.
       RECT text = {left + iconSpace, box.top, box.right - 2, box.bottom};
       const int width = text.right - text.left;
@@ -169,6 +173,8 @@ class LauncherRow final : public ToolWindow {
 
 }  // namespace
 
-HWND CreateLauncherRow(HWND parent, const ToolsPanelHost& host) { return (new LauncherRow(host))->Make(parent); }
+HWND CreateLauncherRow(HWND parent, const ToolsPanelHost& host) {
+  return (new LauncherRow(host))->Make(parent);
+}
 
 }  // namespace kestro::systools

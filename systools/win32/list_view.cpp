@@ -7,10 +7,10 @@
 namespace kestro::systools {
 
 HWND CreateReportList(HWND parent, int id, DWORD extraStyle) {
-  HWND list = CreateWindowExW(0, WC_LISTVIEWW, L"",
-                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | extraStyle,
-                              0, 0, 0, 0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                              GetModuleHandleW(nullptr), nullptr);
+  HWND list = CreateWindowExW(
+      0, WC_LISTVIEWW, L"",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_SHOWSELALWAYS | extraStyle, 0, 0, 0,
+      0, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
   ui::UseFont(list);
   return list;
@@ -57,7 +57,8 @@ void FitColumn(HWND list, int column) {
   lvc.cchTextMax = 128;
   ListView_GetColumn(list, column, &lvc);
   const int headingWidth = ListView_GetStringWidth(list, heading) + 18;
-  if (ListView_GetColumnWidth(list, column) < headingWidth) ListView_SetColumnWidth(list, column, headingWidth);
+  if (ListView_GetColumnWidth(list, column) < headingWidth)
+    ListView_SetColumnWidth(list, column, headingWidth);
 }
 
 void ShrinkToFit(HWND list, int elastic, int minimumWidth, int lastColumnShown) {
@@ -76,11 +77,14 @@ void ShrinkToFit(HWND list, int elastic, int minimumWidth, int lastColumnShown) 
   ListView_SetColumnWidth(list, elastic, std::max(minimumWidth, width - (total - available)));
 }
 
-int SelectedRow(HWND list) { return ListView_GetNextItem(list, -1, LVNI_SELECTED); }
+int SelectedRow(HWND list) {
+  return ListView_GetNextItem(list, -1, LVNI_SELECTED);
+}
 
 std::vector<int> SelectedRows(HWND list) {
   std::vector<int> rows;
-  for (int i = ListView_GetNextItem(list, -1, LVNI_SELECTED); i >= 0; i = ListView_GetNextItem(list, i, LVNI_SELECTED)) {
+  for (int i = ListView_GetNextItem(list, -1, LVNI_SELECTED); i >= 0;
+       i = ListView_GetNextItem(list, i, LVNI_SELECTED)) {
     rows.push_back(i);
   }
   return rows;

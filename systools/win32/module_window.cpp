@@ -30,9 +30,14 @@ struct DetailField {
   int id;
 };
 constexpr DetailField kFields[] = {
-    {L"Path", kIdDetailPath},           {L"Process ID", kIdDetailPid},        {L"Version", kIdDetailVersion},
-    {L"Size", kIdDetailSize},           {L"Build Date", kIdDetailBuildDate}, {L"User Name", kIdDetailUserName},
-    {L"Parent PID", kIdDetailParentPid}, {L"Parent Name", kIdDetailParentName},
+    {L"Path", kIdDetailPath},
+    {L"Process ID", kIdDetailPid},
+    {L"Version", kIdDetailVersion},
+    {L"Size", kIdDetailSize},
+    {L"Build Date", kIdDetailBuildDate},
+    {L"User Name", kIdDetailUserName},
+    {L"Parent PID", kIdDetailParentPid},
+    {L"Parent Name", kIdDetailParentName},
 };
 
 class ModuleWindow final : public ToolWindow {
@@ -47,8 +52,8 @@ class ModuleWindow final : public ToolWindow {
       y = std::max(0L, frame.top + (frame.bottom - frame.top - kWindowHeight) / 2);
     }
     return Create(L"KestroProcessDetail", WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT,
-                  WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, L"Process Detail Info", x, y, kWindowWidth,
-                  kWindowHeight, owner, nullptr, true);
+                  WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, L"Process Detail Info", x, y,
+                  kWindowWidth, kWindowHeight, owner, nullptr, true);
   }
 
  protected:
@@ -104,9 +109,11 @@ class ModuleWindow final : public ToolWindow {
   // Headings and the two version lines are muted; values and the file name are not.
   static bool IsHeading(int id) { return id == -1 || id == kIdDetailCompany || id == kIdDetailDescription; }
 
-  HWND Static(const wchar_t* text, int id, DWORD style = SS_LEFT | SS_NOPREFIX, ui::Font font = ui::Font::Body) {
+  HWND Static(const wchar_t* text, int id, DWORD style = SS_LEFT | SS_NOPREFIX,
+              ui::Font font = ui::Font::Body) {
     HWND control = CreateWindowExW(0, L"STATIC", text, WS_CHILD | style, 0, 0, 0, 0, hwnd(),
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                                   GetModuleHandleW(nullptr), nullptr);
     ui::UseFont(control, font);
     return control;
   }
@@ -125,10 +132,10 @@ class ModuleWindow final : public ToolWindow {
     tabRects_[1] = {tabRects_[0].right, tabTop, tabRects_[0].right + du.X(44), tabTop + tabHeight};
     pageTop_ = tabTop + tabHeight + du.Y(1);
 
-    const HWND close = CreateWindowExW(0, L"BUTTON", L"Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
-                                       client.right - margin - du.X(50), client.bottom - du.Y(7) - du.Y(14), du.X(50),
-                                       du.Y(14), hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdDetailClose)),
-                                       GetModuleHandleW(nullptr), nullptr);
+    const HWND close = CreateWindowExW(
+        0, L"BUTTON", L"Close", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+        client.right - margin - du.X(50), client.bottom - du.Y(7) - du.Y(14), du.X(50), du.Y(14), hwnd(),
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(kIdDetailClose)), GetModuleHandleW(nullptr), nullptr);
     ui::UseFont(close);
     pageBottom_ = client.bottom - du.Y(7) - du.Y(14) - du.Y(5);
     pageRect_ = {margin, pageTop_, client.right - margin, pageBottom_};
@@ -151,13 +158,15 @@ class ModuleWindow final : public ToolWindow {
 
     // The file's icon, its name and the two further version lines.
     SHFILEINFOW info{};
-    if (SHGetFileInfoW(path_.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_LARGEICON) != 0) fileIcon_ = info.hIcon;
+    if (SHGetFileInfoW(path_.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_LARGEICON) != 0)
+      fileIcon_ = info.hIcon;
     HWND icon = Static(L"", -1, SS_ICON | SS_REALSIZEIMAGE);
     SendMessageW(icon, STM_SETICON, reinterpret_cast<WPARAM>(fileIcon_), 0);
     page0_.push_back(icon);
     MoveWindow(icon, left, y, 32, 32, FALSE);
     const int textLeft = left + 32 + du.X(8);
-    page0_.push_back(Place(Static(FileNameOf(path_).c_str(), kIdFileName, SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ui::Font::Heading),
+    page0_.push_back(Place(Static(FileNameOf(path_).c_str(), kIdFileName,
+                                  SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS, ui::Font::Heading),
                            textLeft, y - du.Y(1), right - textLeft, du.Y(11)));
     page0_.push_back(Place(Static(version[VersionField::CompanyName].c_str(), kIdDetailCompany,
                                   SS_LEFT | SS_NOPREFIX | SS_ENDELLIPSIS),
@@ -182,7 +191,8 @@ class ModuleWindow final : public ToolWindow {
     const int headingWidth = du.X(56);
     for (std::size_t i = 0; i < std::size(kFields); ++i) {
       page0_.push_back(Place(Static(kFields[i].heading, -1), left, y, headingWidth, du.Y(9)));
-      const DWORD style = SS_LEFT | SS_NOPREFIX | (kFields[i].id == kIdDetailPath ? SS_PATHELLIPSIS : SS_ENDELLIPSIS);
+      const DWORD style =
+          SS_LEFT | SS_NOPREFIX | (kFields[i].id == kIdDetailPath ? SS_PATHELLIPSIS : SS_ENDELLIPSIS);
       page0_.push_back(Place(Static(values[i].c_str(), kFields[i].id, style), left + headingWidth, y,
                              right - left - headingWidth, du.Y(9)));
       y += du.Y(12);
@@ -211,12 +221,13 @@ class ModuleWindow final : public ToolWindow {
     const int left = pageRect_.left + du.X(8);
     const int right = pageRect_.right - du.X(8);
     const int top = pageRect_.top + du.Y(7);
-    page1_.push_back(Place(Static(ModuleCountText(modules_.size()).c_str(), kIdModuleCount, SS_LEFT | SS_NOPREFIX,
-                                  ui::Font::BodyBold),
+    page1_.push_back(Place(Static(ModuleCountText(modules_.size()).c_str(), kIdModuleCount,
+                                  SS_LEFT | SS_NOPREFIX, ui::Font::BodyBold),
                            left, top, right - left, du.Y(10)));
     moduleList_ = CreateReportList(hwnd(), kIdModuleList, LVS_SHAREIMAGELISTS | LVS_SINGLESEL);
     ShowWindow(moduleList_, SW_HIDE);
-    static constexpr ListColumn kColumns[] = {{L"Name", false, 120}, {L"Description", false, 170}, {L"Location", false, 300}};
+    static constexpr ListColumn kColumns[] = {
+        {L"Name", false, 120}, {L"Description", false, 170}, {L"Location", false, 300}};
     AddColumns(moduleList_, kColumns);
     ListView_SetImageList(moduleList_, SystemImageList(true), LVSIL_SMALL);
     SetCallbackRows(moduleList_, modules_.size());

@@ -7,21 +7,21 @@
 namespace kestro::systools {
 
 // Process manager panel.
-inline constexpr int kIdProcessList = 1101;       // lstProcess
-inline constexpr int kIdProcessInfoBox = 1102;    // the "Process Information" box
+inline constexpr int kIdProcessList = 1101;     // lstProcess
+inline constexpr int kIdProcessInfoBox = 1102;  // the "Process Information" box
 inline constexpr int kCmdCreateProcess = 1110;
 inline constexpr int kCmdRefreshProcess = 1111;
 inline constexpr int kCmdSuspendProcess = 1112;
 inline constexpr int kCmdResumeProcess = 1113;
 inline constexpr int kCmdEndProcess = 1114;
-inline constexpr int kCmdPriorityBase = 1120;     // + the item's index 1 to 4
+inline constexpr int kCmdPriorityBase = 1120;  // + the item's index 1 to 4
 inline constexpr int kCmdProcessInformation = 1130;
 inline constexpr int kCmdExplore = 1131;
 inline constexpr int kCmdProperties = 1132;
 
 // Service panel.
-inline constexpr int kIdServiceList = 1201;       // lstService
-inline constexpr int kCmdServiceBase = 1210;      // + the item's index: 0 Start, 1 Stop, 3 Uninstall
+inline constexpr int kIdServiceList = 1201;   // lstService
+inline constexpr int kCmdServiceBase = 1210;  // + the item's index: 0 Start, 1 Stop, 3 Uninstall
 
 // Detail window frmModule.
 inline constexpr int kIdDetailPath = 1310;
@@ -36,7 +36,7 @@ inline constexpr int kIdDetailParentPid = 1318;
 inline constexpr int kIdDetailParentName = 1319;
 inline constexpr int kIdDetailSignature = 1320;
 inline constexpr int kIdModuleCount = 1330;
-inline constexpr int kIdModuleList = 1331;        // lstModule
+inline constexpr int kIdModuleList = 1331;  // lstModule
 inline constexpr int kIdModuleEmpty = 1332;
 inline constexpr int kIdDetailClose = IDCANCEL;
 

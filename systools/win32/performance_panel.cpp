@@ -20,7 +20,8 @@ constexpr UINT kPerformanceInterval = 500;
 class PerformancePanel final : public ToolWindow {
  public:
   HWND Make(HWND parent) {
-    return Create(L"KestroPerformancePanel", 0, WS_CHILD | WS_CLIPSIBLINGS, L"", 0, 0, 0, 0, parent, nullptr, true);
+    return Create(L"KestroPerformancePanel", 0, WS_CHILD | WS_CLIPSIBLINGS, L"", 0, 0, 0, 0, parent, nullptr,
+                  true);
   }
 
  protected:
@@ -112,7 +113,8 @@ class PerformancePanel final : public ToolWindow {
     const ui::DialogUnits du = ui::DialogUnits::ForBodyFont();
     const LoadLabel label = LoadLabelFor(load_);
     const int labelHeight = du.Y(12);
-    RECT segments = {box.left + du.X(6), box.top + du.Y(5), box.right - du.X(6), box.bottom - labelHeight - du.Y(3)};
+    RECT segments = {box.left + du.X(6), box.top + du.Y(5), box.right - du.X(6),
+                     box.bottom - labelHeight - du.Y(3)};
     const int pitch = std::max(3, static_cast<int>(segments.bottom - segments.top) / kBarSegments);
     const int barHeight = std::max(2, pitch * 2 / 3);
     const int middle = (segments.left + segments.right) / 2;
@@ -126,7 +128,8 @@ class PerformancePanel final : public ToolWindow {
       ui::FillSolid(dc, rightBar, colour);
     }
     RECT text = {box.left, box.bottom - labelHeight - du.Y(2), box.right, box.bottom - du.Y(2)};
-    ui::DrawTextIn(dc, label.text, text, ui::Font::Meter, label.colour, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    ui::DrawTextIn(dc, label.text, text, ui::Font::Meter, label.colour,
+                   DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   }
 
   void PaintHistory(HDC dc, const RECT& box) const {
@@ -185,6 +188,8 @@ class PerformancePanel final : public ToolWindow {
 
 }  // namespace
 
-HWND CreatePerformancePanel(HWND parent, const ToolsPanelHost&) { return (new PerformancePanel)->Make(parent); }
+HWND CreatePerformancePanel(HWND parent, const ToolsPanelHost&) {
+  return (new PerformancePanel)->Make(parent);
+}
 
 }  // namespace kestro::systools

@@ -1,7 +1,7 @@
 #include "systools/win32/performance_source.hpp"
 
 #include <windows.h>
-
+// The Windows headers below build on the types above.
 #include <psapi.h>
 
 namespace kestro::systools {
@@ -34,10 +34,13 @@ bool NtSystemInformationWin32::Query(NtInformationClass informationClass, std::v
   const NtQuerySystemInformationFn query = QueryFunction();
   if (query == nullptr) return false;
   ULONG returned = 0;
-  return query(static_cast<int>(informationClass), buffer.data(), static_cast<ULONG>(buffer.size()), &returned) >= 0;
+  return query(static_cast<int>(informationClass), buffer.data(), static_cast<ULONG>(buffer.size()),
+               &returned) >= 0;
 }
 
-std::unique_ptr<CpuMeter> CreateCpuMeter() { return std::make_unique<OwnedNtMeter>(); }
+std::unique_ptr<CpuMeter> CreateCpuMeter() {
+  return std::make_unique<OwnedNtMeter>();
+}
 
 std::optional<PerformanceCounts> ReadPerformanceCounts() {
   PERFORMANCE_INFORMATION info{};

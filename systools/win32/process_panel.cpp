@@ -1,7 +1,7 @@
 // The process manager panel: lstProcess drawn from the process rows, the
 // "Process Information" box below it and the pop-up menu mnuT.
 #include <windows.h>
-
+// The Windows headers below build on the types above.
 #include <shellapi.h>
 
 #include <algorithm>
@@ -36,7 +36,9 @@ void ShowRunDialog(HWND owner) {
                 L"Type the name of a program, folder, document, or Internet resource.", 0);
 }
 
-UINT MenuFlags(bool enabled) { return static_cast<UINT>(MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED)); }
+UINT MenuFlags(bool enabled) {
+  return static_cast<UINT>(MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
 
 std::wstring Trimmed(const std::wstring& text) {
   const std::size_t first = text.find_first_not_of(L" \t");
@@ -49,8 +51,8 @@ class ProcessPanel final : public ToolWindow {
   explicit ProcessPanel(const ToolsPanelHost& host) : host_(host) {}
 
   HWND Make(HWND parent) {
-    return Create(L"KestroProcessManagerPanel", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
-                  L"", 0, 0, 0, 0, parent, nullptr, true);
+    return Create(L"KestroProcessManagerPanel", WS_EX_CONTROLPARENT,
+                  WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, L"", 0, 0, 0, 0, parent, nullptr, true);
   }
 
  protected:
@@ -114,7 +116,8 @@ class ProcessPanel final : public ToolWindow {
     AppendMenuW(actions, MF_STRING, kCmdEndProcess, L"End Process");
     priorityMenu_ = CreatePopupMenu();
     for (const PriorityItem& item : kPriorityItems) {
-      AppendMenuW(priorityMenu_, MF_STRING, static_cast<UINT_PTR>(kCmdPriorityBase + item.index), item.caption);
+      AppendMenuW(priorityMenu_, MF_STRING, static_cast<UINT_PTR>(kCmdPriorityBase + item.index),
+                  item.caption);
     }
     AppendMenuW(menu_, MF_STRING, kCmdCreateProcess, L"Create Process");
     AppendMenuW(menu_, MF_STRING, kCmdRefreshProcess, L"Refresh Process");
@@ -153,7 +156,8 @@ class ProcessPanel final : public ToolWindow {
   void Refresh() {
     std::vector<std::uint32_t> selectedPids;
     for (const int row : SelectedRows(list_)) {
-      if (static_cast<std::size_t>(row) < rows_.size()) selectedPids.push_back(rows_[static_cast<std::size_t>(row)].pid);
+      if (static_cast<std::size_t>(row) < rows_.size())
+        selectedPids.push_back(rows_[static_cast<std::size_t>(row)].pid);
     }
     ProcessListing listing = ListProcesses();
     rows_ = std::move(listing.rows);
@@ -171,7 +175,8 @@ class ProcessPanel final : public ToolWindow {
     }
     restoringSelection_ = false;
     for (std::size_t i = 0; i < listing.signatureStates.size(); ++i) {
-      ReportSignatureState(Owner(), host_.programTitle, static_cast<SignatureState>(listing.signatureStates[i]));
+      ReportSignatureState(Owner(), host_.programTitle,
+                           static_cast<SignatureState>(listing.signatureStates[i]));
     }
   }
 
@@ -198,7 +203,8 @@ class ProcessPanel final : public ToolWindow {
         const auto index = static_cast<std::size_t>(info->item.iItem);
         if (index >= rows_.size()) return 0;
         if ((info->item.mask & LVIF_TEXT) != 0 && info->item.cchTextMax > 0) {
-          const std::wstring text = ProcessCellText(rows_[index], static_cast<ProcessColumn>(info->item.iSubItem));
+          const std::wstring text =
+              ProcessCellText(rows_[index], static_cast<ProcessColumn>(info->item.iSubItem));
           lstrcpynW(info->item.pszText, text.c_str(), info->item.cchTextMax);
         }
         if ((info->item.mask & LVIF_IMAGE) != 0) info->item.iImage = icons_[index];
@@ -233,7 +239,8 @@ class ProcessPanel final : public ToolWindow {
   void PrepareMenu() {
     const ProcessRow* process = SelectedProcess();
     exploreTarget_ = process != nullptr ? process->path : std::wstring{};
-    const std::optional<DWORD> priorityClass = process != nullptr ? ProcessPriorityClass(process->pid) : std::nullopt;
+    const std::optional<DWORD> priorityClass =
+        process != nullptr ? ProcessPriorityClass(process->pid) : std::nullopt;
     const std::optional<int> checked = priorityClass ? CheckedPriorityItem(*priorityClass) : std::nullopt;
     for (const PriorityItem& item : kPriorityItems) {
       CheckMenuItem(priorityMenu_, static_cast<UINT>(kCmdPriorityBase + item.index),
@@ -299,7 +306,9 @@ class ProcessPanel final : public ToolWindow {
     // Copies: the list may be rebuilt while the question is open.
     const ProcessRow target = *process;
     const std::wstring question = TerminateQuestion(target.path);
-    if (MessageBoxW(Owner(), question.c_str(), host_.programTitle.c_str(), MB_YESNO | MB_ICONWARNING) != IDYES) return;
+    if (MessageBoxW(Owner(), question.c_str(), host_.programTitle.c_str(), MB_YESNO | MB_ICONWARNING) !=
+        IDYES)
+      return;
     if (target.name.empty()) return;
     TerminateProcessById(target.pid, target.creationTime);
     Refresh();
@@ -346,23 +355,27 @@ class ProcessPanel final : public ToolWindow {
       ui::FillSolid(dc, infoRect_, ui::kCardBackground);
       ui::FrameSolid(dc, infoRect_, ui::kRule);
       const int pad = du.X(4);
-      RECT title = {infoRect_.left + pad, infoRect_.top + du.Y(2), infoRect_.right - pad, infoRect_.top + du.Y(11)};
+      RECT title = {infoRect_.left + pad, infoRect_.top + du.Y(2), infoRect_.right - pad,
+                    infoRect_.top + du.Y(11)};
       ui::DrawTextIn(dc, L"Process Information", title, ui::Font::BodyBold, ui::kText);
       const int iconTop = static_cast<int>(title.bottom) + du.Y(2);
       const int textLeft = infoRect_.left + pad + 32 + du.X(6);
       const int line = du.Y(9);
       if (infoPath_.empty()) {
         RECT hint = {infoRect_.left + pad, iconTop, infoRect_.right - pad, iconTop + line};
-        ui::DrawTextIn(dc, L"Select a process to see its file details. Right-click a process for its actions.", hint,
-                       ui::Font::Body, ui::kTextMuted);
+        ui::DrawTextIn(dc,
+                       L"Select a process to see its file details. Right-click a process for its actions.",
+                       hint, ui::Font::Body, ui::kTextMuted);
         return;
       }
       DrawFileIcon(dc, infoPath_, infoRect_.left + pad, iconTop);
       const std::wstring lines[3] = {infoVersion_[VersionField::CompanyName], infoPath_,
                                      infoVersion_[VersionField::FileDescription]};
       for (int i = 0; i < 3; ++i) {
-        RECT r = {textLeft, iconTop + i * line - du.Y(1), infoRect_.right - pad, iconTop + (i + 1) * line - du.Y(1)};
-        ui::DrawTextIn(dc, lines[i], r, i == 0 ? ui::Font::BodyBold : ui::Font::Body, i == 1 ? ui::kText : ui::kTextMuted,
+        RECT r = {textLeft, iconTop + i * line - du.Y(1), infoRect_.right - pad,
+                  iconTop + (i + 1) * line - du.Y(1)};
+        ui::DrawTextIn(dc, lines[i], r, i == 0 ? ui::Font::BodyBold : ui::Font::Body,
+                       i == 1 ? ui::kText : ui::kTextMuted,
                        DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
       }
     });

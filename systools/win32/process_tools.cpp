@@ -72,13 +72,16 @@ ProcessListing ListProcesses() {
   if (!snapshot) return listing;
   const std::wstring windowsFolder = WindowsFolder();
   PROCESSENTRY32W entry{sizeof(entry)};
-  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+  for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+       more = Process32NextW(snapshot.get(), &entry)) {
     // Reading the main module's path needs the rights to query and read.
-    ScopedHandle process(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
+    ScopedHandle process(
+        OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
     if (!process) continue;
     wchar_t rawPath[MAX_PATH + 1] = {};
     const DWORD length = GetModuleFileNameExW(process.get(), nullptr, rawPath, MAX_PATH);
-    const std::wstring path = LongFormIfShort(NormaliseProcessPath(TextUpToNul(rawPath, length), windowsFolder));
+    const std::wstring path =
+        LongFormIfShort(NormaliseProcessPath(TextUpToNul(rawPath, length), windowsFolder));
     if (path.empty()) continue;
 
     ProcessRow row;
@@ -89,7 +92,8 @@ ProcessListing ListProcesses() {
     row.sizeText = FileSizeText(path);
     row.pid = entry.th32ProcessID;
     PROCESS_MEMORY_COUNTERS counters{};
-    if (GetProcessMemoryInfo(process.get(), &counters, sizeof(counters))) row.workingSetBytes = counters.WorkingSetSize;
+    if (GetProcessMemoryInfo(process.get(), &counters, sizeof(counters)))
+      row.workingSetBytes = counters.WorkingSetSize;
     row.creationTime = CreationTimeOf(process.get());
     listing.rows.push_back(std::move(row));
     listing.signatureStates.push_back(static_cast<int>(signature));
@@ -132,7 +136,8 @@ int SuspendProcessThreads(DWORD pid, std::uint64_t creationTime, bool resume) {
     ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0));
     if (!snapshot) return 0;
     THREADENTRY32 entry{sizeof(entry)};
-    for (BOOL more = Thread32First(snapshot.get(), &entry); more; more = Thread32Next(snapshot.get(), &entry)) {
+    for (BOOL more = Thread32First(snapshot.get(), &entry); more;
+         more = Thread32Next(snapshot.get(), &entry)) {
       threads.push_back({entry.th32ThreadID, entry.th32OwnerProcessID});
     }
   }
@@ -171,7 +176,8 @@ ProcessDetail ReadProcessDetail(DWORD pid) {
   ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
   if (snapshot) {
     PROCESSENTRY32W entry{sizeof(entry)};
-    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
+    for (BOOL more = Process32FirstW(snapshot.get(), &entry); more;
+         more = Process32NextW(snapshot.get(), &entry)) {
       if (entry.th32ProcessID == pid) {
         detail.parentPid = entry.th32ParentProcessID;
         break;
@@ -188,7 +194,8 @@ ProcessDetail ReadProcessDetail(DWORD pid) {
     const bool running = parent && GetExitCodeProcess(parent.get(), &exitCode) && exitCode == STILL_ACTIVE;
     const std::uint64_t childCreated = ProcessCreationTime(pid);
     const std::uint64_t parentCreated = running ? CreationTimeOf(parent.get()) : 0;
-    const bool isTheParent = running && !(childCreated != 0 && parentCreated != 0 && parentCreated > childCreated);
+    const bool isTheParent =
+        running && !(childCreated != 0 && parentCreated != 0 && parentCreated > childCreated);
     if (isTheParent) {
       wchar_t image[MAX_PATH + 1] = {};
       const DWORD length = GetProcessImageFileNameW(parent.get(), image, MAX_PATH);
@@ -203,7 +210,8 @@ std::vector<ModuleEntry> ListModules(DWORD pid) {
   ScopedHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, pid));
   if (!snapshot) return modules;
   MODULEENTRY32W entry{sizeof(entry)};
-  for (BOOL more = Module32FirstW(snapshot.get(), &entry); more; more = Module32NextW(snapshot.get(), &entry)) {
+  for (BOOL more = Module32FirstW(snapshot.get(), &entry); more;
+       more = Module32NextW(snapshot.get(), &entry)) {
     modules.push_back({TextUpToNul(entry.szModule, MAX_MODULE_NAME32 + 1),
                        LongFormIfShort(TextUpToNul(entry.szExePath, MAX_PATH))});
   }

@@ -31,7 +31,8 @@ std::wstring ConfiguredPath(SC_HANDLE manager, const char* serviceName) {
   ScopedServiceHandle service(OpenServiceA(manager, serviceName, SERVICE_QUERY_CONFIG));
   if (!service) return {};
   DWORD needed = 0;
-  if (QueryServiceConfigA(service.get(), nullptr, 0, &needed) || GetLastError() != ERROR_INSUFFICIENT_BUFFER) return {};
+  if (QueryServiceConfigA(service.get(), nullptr, 0, &needed) || GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+    return {};
   std::vector<std::uint8_t> buffer(needed + sizeof(QUERY_SERVICE_CONFIGA));
   auto* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
   if (!QueryServiceConfigA(service.get(), config, static_cast<DWORD>(buffer.size()), &needed)) return {};
@@ -56,7 +57,8 @@ ServiceListing ListServices() {
   if (!manager) return listing;
 
   DWORD needed = 0, count = 0, resume = 0;
-  if (!EnumServicesStatusA(manager.get(), SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &count, &resume) &&
+  if (!EnumServicesStatusA(manager.get(), SERVICE_WIN32, SERVICE_STATE_ALL, nullptr, 0, &needed, &count,
+                           &resume) &&
       GetLastError() != ERROR_MORE_DATA) {
     listing.errorText = EnumerationSizeErrorText(GetLastError());
     return listing;
@@ -70,8 +72,8 @@ ServiceListing ListServices() {
     entries.assign(needed / sizeof(ENUM_SERVICE_STATUSA) + 1, ENUM_SERVICE_STATUSA{});
     resume = 0;
     listed = EnumServicesStatusA(manager.get(), SERVICE_WIN32, SERVICE_STATE_ALL, entries.data(),
-                                 static_cast<DWORD>(entries.size() * sizeof(ENUM_SERVICE_STATUSA)), &needed, &count,
-                                 &resume) != FALSE;
+                                 static_cast<DWORD>(entries.size() * sizeof(ENUM_SERVICE_STATUSA)), &needed,
+                                 &count, &resume) != FALSE;
     error = listed ? 0 : GetLastError();
     if (!listed && error != ERROR_MORE_DATA) break;
   }

@@ -13,15 +13,17 @@
 namespace kestro::systools {
 namespace {
 
-UINT MenuFlags(bool enabled) { return static_cast<UINT>(MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED)); }
+UINT MenuFlags(bool enabled) {
+  return static_cast<UINT>(MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED));
+}
 
 class ServicesPanel final : public ToolWindow {
  public:
   explicit ServicesPanel(const ToolsPanelHost& host) : host_(host) {}
 
   HWND Make(HWND parent) {
-    return Create(L"KestroServicesPanel", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, L"", 0, 0,
-                  0, 0, parent, nullptr, true);
+    return Create(L"KestroServicesPanel", WS_EX_CONTROLPARENT, WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                  L"", 0, 0, 0, 0, parent, nullptr, true);
   }
 
  protected:
@@ -58,15 +60,18 @@ class ServicesPanel final : public ToolWindow {
  private:
   void OnCreate() {
     list_ = CreateReportList(hwnd(), kIdServiceList, LVS_SINGLESEL);
-    static constexpr ListColumn kColumns[] = {
-        {L"Service Name", false, 120}, {L"Description", false, 200}, {L"Status", false, 70}, {L"Path", false, 300}};
+    static constexpr ListColumn kColumns[] = {{L"Service Name", false, 120},
+                                              {L"Description", false, 200},
+                                              {L"Status", false, 70},
+                                              {L"Path", false, 300}};
     AddColumns(list_, kColumns);
     menuBar_ = CreateMenu();
     menu_ = CreatePopupMenu();
     AppendMenuW(menu_, MF_STRING, kCmdServiceBase + static_cast<int>(ServiceMenuItem::Start), L"Start");
     AppendMenuW(menu_, MF_STRING, kCmdServiceBase + static_cast<int>(ServiceMenuItem::Stop), L"Stop");
     AppendMenuW(menu_, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu_, MF_STRING, kCmdServiceBase + static_cast<int>(ServiceMenuItem::Uninstall), L"Uninstall");
+    AppendMenuW(menu_, MF_STRING, kCmdServiceBase + static_cast<int>(ServiceMenuItem::Uninstall),
+                L"Uninstall");
     AppendMenuW(menuBar_, MF_POPUP, reinterpret_cast<UINT_PTR>(menu_), L"&Service");
     Rebuild(-1);
   }
@@ -98,7 +103,8 @@ class ServicesPanel final : public ToolWindow {
     ShrinkToFit(list_, 1, ui::DialogUnits::ForBodyFont().X(70), ui::DialogUnits::ForBodyFont().X(90));
     if (select >= 0 && static_cast<std::size_t>(select) < records_.size()) SelectRow(list_, select);
     InvalidateRect(hwnd(), &footer_, FALSE);
-    if (!listing.errorText.empty()) MessageBoxW(Owner(), listing.errorText.c_str(), host_.programTitle.c_str(), MB_OK);
+    if (!listing.errorText.empty())
+      MessageBoxW(Owner(), listing.errorText.c_str(), host_.programTitle.c_str(), MB_OK);
   }
 
   const ServiceRecord* Selected() const {
@@ -114,7 +120,8 @@ class ServicesPanel final : public ToolWindow {
       const auto index = static_cast<std::size_t>(info->item.iItem);
       if (index < records_.size() && (info->item.mask & LVIF_TEXT) != 0 && info->item.cchTextMax > 0) {
         const ServiceRecord& record = records_[index];
-        const std::wstring* texts[] = {&record.serviceName, &record.displayName, &record.stateText, &record.executablePath};
+        const std::wstring* texts[] = {&record.serviceName, &record.displayName, &record.stateText,
+                                       &record.executablePath};
         const auto column = static_cast<std::size_t>(std::clamp(info->item.iSubItem, 0, 3));
         lstrcpynW(info->item.pszText, texts[column]->c_str(), info->item.cchTextMax);
       }
@@ -156,7 +163,8 @@ class ServicesPanel final : public ToolWindow {
         break;
       case ServiceMenuItem::Uninstall: {
         const std::wstring question = UninstallQuestion(name);
-        if (MessageBoxW(Owner(), question.c_str(), host_.programTitle.c_str(), MB_YESNO | MB_ICONWARNING) != IDYES) {
+        if (MessageBoxW(Owner(), question.c_str(), host_.programTitle.c_str(), MB_YESNO | MB_ICONWARNING) !=
+            IDYES) {
           return;
         }
         DeleteServiceNamed(name);
@@ -190,6 +198,8 @@ class ServicesPanel final : public ToolWindow {
 
 }  // namespace
 
-HWND CreateServicesPanel(HWND parent, const ToolsPanelHost& host) { return (new ServicesPanel(host))->Make(parent); }
+HWND CreateServicesPanel(HWND parent, const ToolsPanelHost& host) {
+  return (new ServicesPanel(host))->Make(parent);
+}
 
 }  // namespace kestro::systools

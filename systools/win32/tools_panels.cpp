@@ -46,7 +46,8 @@ std::wstring StringProperty(IWbemClassObject* object, const wchar_t* name) {
   VARIANT value;
   VariantInit(&value);
   std::wstring text;
-  if (SUCCEEDED(object->Get(name, 0, &value, nullptr, nullptr)) && value.vt == VT_BSTR && value.bstrVal != nullptr) {
+  if (SUCCEEDED(object->Get(name, 0, &value, nullptr, nullptr)) && value.vt == VT_BSTR &&
+      value.bstrVal != nullptr) {
     text.assign(value.bstrVal, SysStringLen(value.bstrVal));
   }
   VariantClear(&value);
@@ -58,15 +59,17 @@ template <typename Each>
 bool ForEachInstance(IWbemServices* services, const wchar_t* className, Each each) {
   ComPtr<IEnumWbemClassObject> instances;
   BSTR name = SysAllocString(className);
-  const HRESULT hr = services->CreateInstanceEnum(name, WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY, nullptr,
-                                                  instances.Out());
+  const HRESULT hr = services->CreateInstanceEnum(name, WBEM_FLAG_FORWARD_ONLY | WBEM_FLAG_RETURN_IMMEDIATELY,
+                                                  nullptr, instances.Out());
   SysFreeString(name);
   if (FAILED(hr) || !instances) return false;
   bool any = false;
   for (;;) {
     ComPtr<IWbemClassObject> instance;
     ULONG returned = 0;
-    if (instances->Next(-1 /* WBEM_INFINITE */, 1, instance.Out(), &returned) != WBEM_S_NO_ERROR || returned == 0) break;
+    if (instances->Next(-1 /* WBEM_INFINITE */, 1, instance.Out(), &returned) != WBEM_S_NO_ERROR ||
+        returned == 0)
+      break;
     any = true;
     if (!each(instance.get())) break;
   }
@@ -93,7 +96,8 @@ SystemInformation QuerySystemInformation() {
   }
   ComPtr<IWbemServices> services;
   BSTR root = SysAllocString(L"ROOT\\CIMV2");
-  const HRESULT connected = locator->ConnectServer(root, nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.Out());
+  const HRESULT connected =
+      locator->ConnectServer(root, nullptr, nullptr, nullptr, 0, nullptr, nullptr, services.Out());
   SysFreeString(root);
   if (FAILED(connected) || !services) return information;
   CoSetProxyBlanket(services.get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,

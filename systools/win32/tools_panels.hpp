@@ -16,7 +16,7 @@ namespace kestro::systools {
 
 struct ToolsPanelHost {
   HWND mainWindow = nullptr;
-  std::wstring programTitle;                            // message box titles
+  std::wstring programTitle;  // message box titles
   std::filesystem::path programFolder;
   std::function<void(HWND owner)> showVirtualKeyboard;  // "Virtual.frUtama" shown modally
 };
@@ -25,7 +25,7 @@ HWND CreateProcessManagerPanel(HWND parent, const ToolsPanelHost&);
 HWND CreateServicesPanel(HWND parent, const ToolsPanelHost&);
 HWND CreatePerformancePanel(HWND parent, const ToolsPanelHost&);
 HWND CreateLauncherRow(HWND parent, const ToolsPanelHost&);  // the six launcher buttons
-void HousekeepingTick();                                      // 100 ms: working-set trim
+void HousekeepingTick();                                     // 100 ms: working-set trim
 
 // System information (OS caption lines, processor line, IsWindowsXP rule) for start-up:
 struct SystemInformation {

@@ -36,8 +36,9 @@ HFONT Make(int points, int weight) {
 
 HFONT GetFont(Font font) {
   static const std::map<Font, HFONT> fonts = {
-      {Font::Body, Make(9, FW_NORMAL)},    {Font::BodyBold, Make(9, FW_BOLD)}, {Font::Small, Make(8, FW_NORMAL)},
-      {Font::Heading, Make(10, FW_BOLD)}, {Font::Meter, Make(10, FW_BOLD)},
+      {Font::Body, Make(9, FW_NORMAL)},  {Font::BodyBold, Make(9, FW_BOLD)},
+      {Font::Small, Make(8, FW_NORMAL)}, {Font::Heading, Make(10, FW_BOLD)},
+      {Font::Meter, Make(10, FW_BOLD)},
   };
   return fonts.at(font);
 }
@@ -72,9 +73,13 @@ void UseFont(HWND control, Font font) {
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(GetFont(font)), TRUE);
 }
 
-void FillSolid(HDC dc, const RECT& rect, COLORREF colour) { FillRect(dc, &rect, SolidBrush(colour)); }
+void FillSolid(HDC dc, const RECT& rect, COLORREF colour) {
+  FillRect(dc, &rect, SolidBrush(colour));
+}
 
-void FrameSolid(HDC dc, const RECT& rect, COLORREF colour) { FrameRect(dc, &rect, SolidBrush(colour)); }
+void FrameSolid(HDC dc, const RECT& rect, COLORREF colour) {
+  FrameRect(dc, &rect, SolidBrush(colour));
+}
 
 void DrawTextIn(HDC dc, std::wstring_view text, RECT rect, Font font, COLORREF colour, UINT format) {
   HGDIOBJ old = SelectObject(dc, GetFont(font));

@@ -56,8 +56,8 @@ void PaintBuffered(HWND window, PaintFn paint) {
   RECT client;
   GetClientRect(window, &client);
   HDC memory = CreateCompatibleDC(screen);
-  HBITMAP surface =
-      CreateCompatibleBitmap(screen, client.right > 0 ? client.right : 1, client.bottom > 0 ? client.bottom : 1);
+  HBITMAP surface = CreateCompatibleBitmap(screen, client.right > 0 ? client.right : 1,
+                                           client.bottom > 0 ? client.bottom : 1);
   HGDIOBJ old = SelectObject(memory, surface);
   SetBkMode(memory, TRANSPARENT);
   paint(memory, client);

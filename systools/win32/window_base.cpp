@@ -8,8 +8,8 @@ namespace {
 thread_local ToolWindow* attachedNow = nullptr;
 }  // namespace
 
-HWND ToolWindow::Create(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title, int x, int y,
-                        int width, int height, HWND parent, HMENU menuOrId, bool ownedByWindow) {
+HWND ToolWindow::Create(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title, int x,
+                        int y, int width, int height, HWND parent, HMENU menuOrId, bool ownedByWindow) {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   WNDCLASSEXW existing{sizeof(existing)};
   if (!GetClassInfoExW(instance, className, &existing)) {
@@ -23,14 +23,17 @@ HWND ToolWindow::Create(const wchar_t* className, DWORD exStyle, DWORD style, co
   }
   ownedByWindow_ = ownedByWindow;
   attachedNow = nullptr;
-  HWND window = CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId, instance, this);
+  HWND window = CreateWindowExW(exStyle, className, title, style, x, y, width, height, parent, menuOrId,
+                                instance, this);
   // A window that took the object over deleted it when its making failed; one
   // that never got that far did not.
   if (window == nullptr && ownedByWindow && attachedNow != this) delete this;
   return window;
 }
 
-LRESULT ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) { return Default(message, wParam, lParam); }
+LRESULT ToolWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  return Default(message, wParam, lParam);
+}
 
 LRESULT CALLBACK ToolWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   ToolWindow* self = nullptr;

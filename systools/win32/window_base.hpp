@@ -21,11 +21,13 @@ class ToolWindow {
   // Registers the class the first time (arrow cursor, the page's white
   // background) and makes the window. When making fails, an object owned by
   // its window is gone: do not touch it after a null result.
-  HWND Create(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title, int x, int y, int width,
-              int height, HWND parent, HMENU menuOrId, bool ownedByWindow);
+  HWND Create(const wchar_t* className, DWORD exStyle, DWORD style, const wchar_t* title, int x, int y,
+              int width, int height, HWND parent, HMENU menuOrId, bool ownedByWindow);
 
   virtual LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) { return DefWindowProcW(hwnd_, message, wParam, lParam); }
+  LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+  }
 
  private:
   static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

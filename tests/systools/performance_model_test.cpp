@@ -1,4 +1,6 @@
 // The CPU meter, the bar meter, the history and the memory panels.
+#include "systools/performance_model.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "systools/cpu_meter.hpp"
-#include "systools/performance_model.hpp"
 
 namespace kestro::systools {
 namespace {
@@ -50,15 +51,13 @@ TEST(CpuMeterTest, LoadFormula) {
     unsigned processors;
     std::int32_t load;
   } cases[] = {
-      {1000, 1000, 2, 50},  // two processors, each idle half the time
-      {2000, 1000, 2, 0},   // both idle all the time
-      {0, 1000, 2, 100},    // both busy
-      {0, 1000, 1, 100},
-      {1000, 1000, 1, 0},
-      {255, 1000, 1, 75},   // 74.5 rounds up
-      {3000, 1000, 1, 0},   // more idle than time passed is kept at 0
-      {-10, 1000, 1, 100},  // and a backwards idle count at 100
-      {500, 1000, 0, 50},   // no processor count: one processor
+      {1000, 1000, 2, 50},                                          // two processors, each idle half the time
+      {2000, 1000, 2, 0},                                           // both idle all the time
+      {0, 1000, 2, 100},                                            // both busy
+      {0, 1000, 1, 100},   {1000, 1000, 1, 0}, {255, 1000, 1, 75},  // 74.5 rounds up
+      {3000, 1000, 1, 0},                                           // more idle than time passed is kept at 0
+      {-10, 1000, 1, 100},                                          // and a backwards idle count at 100
+      {500, 1000, 0, 50},                                           // no processor count: one processor
   };
   for (const auto& c : cases) {
     EXPECT_EQ(NtLoadPercent(c.idle, c.system, c.processors), c.load) << c.idle << "/" << c.system;
@@ -96,7 +95,8 @@ TEST(CpuMeterTest, NoTimePassedRepeatsTheLastLoadAndKeepsTheInterval) {
 }
 
 TEST(CpuMeterTest, FailedQueryAnswersMinusOne) {
-  for (const auto failing : {NtInformationClass::Basic, NtInformationClass::TimeOfDay, NtInformationClass::Performance}) {
+  for (const auto failing :
+       {NtInformationClass::Basic, NtInformationClass::TimeOfDay, NtInformationClass::Performance}) {
     FakeNtSystem system(sizeof(void*));
     cCPUUsageNT meter(system);
     meter.Initialize();
@@ -112,7 +112,8 @@ TEST(BarMeterTest, LitSegments) {
     int firstLit;  // segments firstLit..10 lit, the rest dark; 11 = none
   } cases[] = {{0, 11}, {1, 10}, {9, 10}, {10, 9}, {45, 6}, {50, 5}, {99, 1}, {100, 0}};
   for (const auto& c : cases) {
-    for (int i = 0; i < kBarSegments; ++i) EXPECT_EQ(BarSegmentLit(c.load, i), i >= c.firstLit) << c.load << " " << i;
+    for (int i = 0; i < kBarSegments; ++i)
+      EXPECT_EQ(BarSegmentLit(c.load, i), i >= c.firstLit) << c.load << " " << i;
   }
 }
 
@@ -154,7 +155,10 @@ TEST(PerformanceModelTest, MemoryPanelArithmetic) {
   counts.processCount = 42;
   const auto panels = MemoryPanels(counts);
   const wchar_t* expected[4][4][2] = {
-      {{L" Physical Memory (K)", nullptr}, {L"Total", L"1048576"}, {L"Available", L"4000"}, {L"System Cache", L"12"}},
+      {{L" Physical Memory (K)", nullptr},
+       {L"Total", L"1048576"},
+       {L"Available", L"4000"},
+       {L"System Cache", L"12"}},
       {{L" Commit Charge (K)", nullptr}, {L"Total", L"40"}, {L"Limit", L"80"}, {L"Peak", L"120"}},
       {{L" Kernel Memory (K)", nullptr}, {L"Total", L"28"}, {L"Paged", L"20"}, {L"Non Paged", L"8"}},
       {{L" Totals", nullptr}, {L"Handles", L"12345"}, {L"Threads", L"678"}, {L"Processes", L"42"}},

@@ -1,9 +1,9 @@
 // Process rows, the priority check rule, the thread selection and the detail texts.
+#include "systools/process_model.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "systools/process_model.hpp"
 
 namespace kestro::systools {
 namespace {
@@ -13,7 +13,10 @@ TEST(ProcessModelTest, PriorityCheckRule) {
     std::uint32_t priorityClass;
     std::optional<int> item;
   } cases[] = {
-      {256, 1}, {128, 2}, {32, 3}, {64, 4},
+      {256, 1},
+      {128, 2},
+      {32, 3},
+      {64, 4},
       {0x4000, std::nullopt},  // below normal
       {0x8000, std::nullopt},  // above normal
       {0, std::nullopt},       // class could not be read
@@ -60,7 +63,8 @@ TEST(ProcessModelTest, ThreadsOfTheTargetOnlyAndEachOnce) {
 }
 
 TEST(ProcessModelTest, MessagesAndDetailTexts) {
-  EXPECT_EQ(TerminateQuestion(L"C:\\windows\\notepad.exe"), L"Are you sure you want to terminate process notepad.exe");
+  EXPECT_EQ(TerminateQuestion(L"C:\\windows\\notepad.exe"),
+            L"Are you sure you want to terminate process notepad.exe");
   EXPECT_EQ(FileNotFoundText(L"C:\\x.exe"), L"File C:\\x.exe not found !!");
   EXPECT_EQ(DetailWindowTitle(L"C:\\windows\\explorer.exe", 1234), L"explorer:1234 properties");
   EXPECT_EQ(DetailWindowTitle(L"C:\\a\\my.tool.exe", 7), L"my:7 properties");

@@ -1,9 +1,9 @@
 // Service rows and the service menu's states.
+#include "systools/service_model.hpp"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "systools/service_model.hpp"
 
 namespace kestro::systools {
 namespace {
@@ -12,7 +12,8 @@ TEST(ServiceModelTest, StateTexts) {
   const struct {
     std::uint32_t state;
     const wchar_t* text;
-  } cases[] = {{1, L"STOPPED"}, {2, L""}, {3, L""}, {4, L"RUNNING"}, {5, L""}, {6, L""}, {7, L"PAUSED"}, {0, L""}, {99, L""}};
+  } cases[] = {{1, L"STOPPED"}, {2, L""},       {3, L""}, {4, L"RUNNING"}, {5, L""},
+               {6, L""},        {7, L"PAUSED"}, {0, L""}, {99, L""}};
   for (const auto& c : cases) EXPECT_EQ(ServiceStateText(c.state), c.text) << c.state;
 }
 
@@ -24,7 +25,8 @@ TEST(ServiceModelTest, MenuStates) {
     EXPECT_EQ(ServiceMenuStateFor(text)->stopEnabled, false) << text;
   }
   // Pending states and no selection leave the items as they were.
-  for (const wchar_t* text : {L"", L"running", L"START_PENDING"}) EXPECT_FALSE(ServiceMenuStateFor(text)) << text;
+  for (const wchar_t* text : {L"", L"running", L"START_PENDING"})
+    EXPECT_FALSE(ServiceMenuStateFor(text)) << text;
 }
 
 TEST(ServiceModelTest, RecordsAreCutAtNulAndLimits) {
@@ -36,7 +38,8 @@ TEST(ServiceModelTest, RecordsAreCutAtNulAndLimits) {
   EXPECT_EQ(record.executablePath.size(), 255u);
   EXPECT_EQ(record.stateText, L"RUNNING");
   // A pending service keeps its own name and path, with an empty state.
-  const ServiceRecord pending = MakeServiceRecord(L"Spooler", L"Print Spooler", 2, L"C:\\windows\\system32\\spoolsv.exe");
+  const ServiceRecord pending =
+      MakeServiceRecord(L"Spooler", L"Print Spooler", 2, L"C:\\windows\\system32\\spoolsv.exe");
   EXPECT_EQ(pending.serviceName, L"Spooler");
   EXPECT_EQ(pending.executablePath, L"C:\\windows\\system32\\spoolsv.exe");
   EXPECT_EQ(pending.stateText, L"");

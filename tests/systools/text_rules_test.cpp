@@ -17,8 +17,14 @@ TEST(NumberFormatTest, ThousandsPicture) {
     std::int64_t value;
     const wchar_t* text;
   } cases[] = {
-      {0, L""},         {1, L"1"},           {999, L"999"},           {1000, L"1,000"},
-      {1022, L"1,022"}, {123456, L"123,456"}, {1234567, L"1,234,567"}, {-1234, L"-1,234"},
+      {0, L""},
+      {1, L"1"},
+      {999, L"999"},
+      {1000, L"1,000"},
+      {1022, L"1,022"},
+      {123456, L"123,456"},
+      {1234567, L"1,234,567"},
+      {-1234, L"-1,234"},
       {INT64_MIN, L"-9,223,372,036,854,775,808"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatThousands(c.value), c.text) << c.value;
@@ -103,7 +109,8 @@ TEST(PathNormaliseTest, DevicePathsAndFileNames) {
 TEST(SystemInformationTest, LinesAndTheWindowsXPRule) {
   EXPECT_EQ(OperatingSystemLine(L"Microsoft Windows 7 Professional", L"Service Pack 1"),
             L"Microsoft Windows 7 Professional ( Service Pack 1 )");
-  EXPECT_EQ(OperatingSystemLine(L"Microsoft Windows XP Professional", L""), L"Microsoft Windows XP Professional ");
+  EXPECT_EQ(OperatingSystemLine(L"Microsoft Windows XP Professional", L""),
+            L"Microsoft Windows XP Professional ");
   EXPECT_EQ(InformationLine(L"7601"), L": 7601");
   EXPECT_EQ(IsWindowsXPFromCaption(L"Microsoft Windows XP Professional"), true);
   EXPECT_EQ(IsWindowsXPFromCaption(L"Microsoft Windows 7 Professional"), false);

@@ -1,10 +1,10 @@
 // The version record: key, "N/A" rules, field order.
+#include "systools/version_record.hpp"
+
 #include <gtest/gtest.h>
 
 #include <map>
 #include <string>
-
-#include "systools/version_record.hpp"
 
 namespace kestro::systools {
 namespace {

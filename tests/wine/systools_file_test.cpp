@@ -2,7 +2,6 @@
 // signed with osslsigncode and on the same one unsigned, the version records
 // of our own libraries; and the performance readings and system information.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include "systools/win32/file_properties.hpp"
@@ -51,7 +50,8 @@ TEST(FilePropertiesTest, VersionRecordsOfOurOwnLibraries) {
   EXPECT_EQ(keyboard[VersionField::LegalTrademarks], L"N/A");
   EXPECT_EQ(keyboard[VersionField::SpecialBuild], L"N/A");
   // The language name of 0x0409 ("English (United States)" on Windows, "English" under Wine).
-  EXPECT_EQ(keyboard[VersionField::LanguageName].rfind(L"English", 0), 0u) << keyboard[VersionField::LanguageName];
+  EXPECT_EQ(keyboard[VersionField::LanguageName].rfind(L"English", 0), 0u)
+      << keyboard[VersionField::LanguageName];
 
   const VersionRecord engine = ReadVersionRecord((out / L"KESTROEngine.dll").wstring());
   EXPECT_EQ(engine[VersionField::FileDescription], L"KESTRO Virtual Engine");
@@ -59,7 +59,8 @@ TEST(FilePropertiesTest, VersionRecordsOfOurOwnLibraries) {
   EXPECT_EQ(engine[VersionField::CompanyName], L"N/A");
 
   // A program without a version resource: every field "N/A".
-  const VersionRecord none = ReadVersionRecord((test::TestProgramFolder() / L"kestro_systools_signee.exe").wstring());
+  const VersionRecord none =
+      ReadVersionRecord((test::TestProgramFolder() / L"kestro_systools_signee.exe").wstring());
   for (const std::wstring& field : none.fields) EXPECT_EQ(field, L"N/A");
 }
 

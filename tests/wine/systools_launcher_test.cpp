@@ -2,7 +2,6 @@
 // over to the host, a tool button deletes its own policy values (and only
 // those) and opens its tool; "Create Process" opens the system's Run dialog.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <chrono>
@@ -24,7 +23,8 @@ bool PolicyValueExists(const wchar_t* name) {
 
 void SetPolicyValue(const wchar_t* name) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSystemPolicyKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, kSystemPolicyKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                            nullptr),
             ERROR_SUCCESS);
   const DWORD one = 1;
   RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof(one));
@@ -34,7 +34,8 @@ void SetPolicyValue(const wchar_t* name) {
 // A click on launcher `index`, as the button reports it to the row.
 void Click(HWND row, int index) {
   HWND button = GetDlgItem(row, kIdLauncherBase + index);
-  SendMessageW(row, WM_COMMAND, MAKEWPARAM(kIdLauncherBase + index, BN_CLICKED), reinterpret_cast<LPARAM>(button));
+  SendMessageW(row, WM_COMMAND, MAKEWPARAM(kIdLauncherBase + index, BN_CLICKED),
+               reinterpret_cast<LPARAM>(button));
 }
 
 TEST(LauncherRowTest, KeyboardButtonShowsTheKeyboardOverTheMainWindow) {
@@ -73,8 +74,9 @@ TEST(LauncherRowTest, TaskManagerButtonDeletesItsPolicyValueAndOpensTheTool) {
   EXPECT_FALSE(PolicyValueExists(L"DisableTaskmgr"));
   EXPECT_TRUE(PolicyValueExists(L"DisableCMD"));  // another tool's value stays
   std::vector<DWORD> started;
-  EXPECT_TRUE(test::WaitFor([&] { return (started = test::ProcessesNamed(L"taskmgr.exe")).size() > before.size(); },
-                            std::chrono::seconds(15)));
+  EXPECT_TRUE(
+      test::WaitFor([&] { return (started = test::ProcessesNamed(L"taskmgr.exe")).size() > before.size(); },
+                    std::chrono::seconds(15)));
   for (const DWORD pid : started) {
     if (std::find(before.begin(), before.end(), pid) != before.end()) continue;
     HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);

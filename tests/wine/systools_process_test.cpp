@@ -1,7 +1,6 @@
 // The process manager panel and the detail window under Wine, with a started
 // test program as the process to list, suspend, end and inspect.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <chrono>
@@ -70,7 +69,8 @@ TEST_F(ProcessPanelTest, ListsAStartedProgramWithItsColumns) {
   const int row = SelectProcess(program.pid());
   ASSERT_GE(row, 0);
   EXPECT_EQ(CellText(list_, row, 0), L"kestro_systools_sleeper.exe");
-  EXPECT_EQ(_wcsicmp(CellText(list_, row, 1).c_str(), StartedProgram::Path().c_str()), 0) << CellText(list_, row, 1);
+  EXPECT_EQ(_wcsicmp(CellText(list_, row, 1).c_str(), StartedProgram::Path().c_str()), 0)
+      << CellText(list_, row, 1);
   EXPECT_EQ(CellText(list_, row, 2), L"No");
   EXPECT_EQ(CellText(list_, row, 3), FileSizeText(StartedProgram::Path()));
   const std::wstring memory = CellText(list_, row, 5);
@@ -82,7 +82,8 @@ TEST_F(ProcessPanelTest, ListsAStartedProgramWithItsColumns) {
 
 TEST_F(ProcessPanelTest, SuspendAndResumeActOnEachThreadOnce) {
   StartedProgram program(L"wait 3");
-  ASSERT_TRUE(test::WaitFor([&] { return test::ThreadIds(program.pid()).size() >= 4; }, std::chrono::seconds(10)));
+  ASSERT_TRUE(
+      test::WaitFor([&] { return test::ThreadIds(program.pid()).size() >= 4; }, std::chrono::seconds(10)));
   ASSERT_GE(SelectProcess(program.pid()), 0);
 
   SendMessageW(panel_, WM_COMMAND, kCmdSuspendProcess, 0);
@@ -166,8 +167,11 @@ TEST_F(ProcessPanelTest, SetPriorityChangesTheClassAndTheMenuChecksIt) {
 TEST_F(ProcessPanelTest, DetailWindowShowsTheParentAndThenThatItIsGone) {
   auto parent = std::make_unique<StartedProgram>(L"spawn");
   std::vector<DWORD> children;
-  ASSERT_TRUE(test::WaitFor([&] { return !(children = test::ChildProcesses(parent->pid(), L"kestro_systools_sleeper.exe")).empty(); },
-                            std::chrono::seconds(10)));
+  ASSERT_TRUE(test::WaitFor(
+      [&] {
+        return !(children = test::ChildProcesses(parent->pid(), L"kestro_systools_sleeper.exe")).empty();
+      },
+      std::chrono::seconds(10)));
   const DWORD child = children.front();
   HANDLE childHandle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, child);
   ASSERT_NE(childHandle, nullptr);
@@ -215,7 +219,8 @@ TEST_F(ProcessPanelTest, SelectingAProcessWhoseFileIsGoneSaysSoOnce) {
   std::wstring commandLine = L"\"" + copy.wstring() + L"\" wait 0";
   STARTUPINFOW startup{sizeof(startup)};
   PROCESS_INFORMATION info{};
-  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info));
+  ASSERT_TRUE(CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &info));
   Sleep(300);
   Refresh();
   const int row = FindRow(list_, kPidColumn, std::to_wstring(info.dwProcessId));

@@ -5,7 +5,7 @@
 //   kestro_systools_screenshot MODE OUTPUT.bmp [SECONDS]
 // MODE: processes, services, performance, detail, modules.
 #include <windows.h>
-
+// The Windows headers below build on the types above.
 #include <commctrl.h>
 
 #include <atomic>
@@ -67,7 +67,8 @@ bool SaveWindow(HWND window, const std::wstring& file) {
   header.bfSize = header.bfOffBits + imageSize;
   bool written = false;
   if (FILE* out = _wfopen(file.c_str(), L"wb")) {
-    written = fwrite(&header, sizeof(header), 1, out) == 1 && fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
+    written = fwrite(&header, sizeof(header), 1, out) == 1 &&
+              fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
               fwrite(bits, 1, imageSize, out) == imageSize;
     fclose(out);
   }
@@ -106,12 +107,13 @@ HWND MakeToolsPage(int tab, ToolsPanelHost& host, HWND* panel) {
   RegisterClassW(&wc);
   RECT frame = {0, 0, kClientWidth, kClientHeight};
   AdjustWindowRect(&frame, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, FALSE);
-  HWND window = CreateWindowExW(0, wc.lpszClassName, L"KESTRO Antivirus - Tools", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU |
-                                WS_CLIPCHILDREN, 0, 0, frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+  HWND window = CreateWindowExW(0, wc.lpszClassName, L"KESTRO Antivirus - Tools",
+                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, 0, 0,
+                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                                 wc.hInstance, nullptr);
   host.mainWindow = window;
-  HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10, kClientWidth - 20,
-                              kClientHeight - 64, window, nullptr, wc.hInstance, nullptr);
+  HWND tabs = CreateWindowExW(0, WC_TABCONTROLW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 10, 10,
+                              kClientWidth - 20, kClientHeight - 64, window, nullptr, wc.hInstance, nullptr);
   SendMessageW(tabs, WM_SETFONT, reinterpret_cast<WPARAM>(BodyFont()), TRUE);
   const wchar_t* captions[] = {L"Process Manager", L"Services", L"Peformance Info", L"Quarantine List"};
   for (int i = 0; i < 4; ++i) {
@@ -121,7 +123,7 @@ HWND MakeToolsPage(int tab, ToolsPanelHost& host, HWND* panel) {
     TabCtrl_InsertItem(tabs, i, &item);
   }
   TabCtrl_SetCurSel(tabs, tab);
-  *panel = tab == 0 ? CreateProcessManagerPanel(window, host)
+  *panel = tab == 0   ? CreateProcessManagerPanel(window, host)
            : tab == 1 ? CreateServicesPanel(window, host)
                       : CreatePerformancePanel(window, host);
   RECT page = {0, 0, kClientWidth - 20, kClientHeight - 64};
@@ -141,13 +143,16 @@ HWND MakeToolsPage(int tab, ToolsPanelHost& host, HWND* panel) {
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 3) {
-    fwprintf(stderr, L"usage: kestro_systools_screenshot processes|services|performance|detail|modules OUT.bmp [SECONDS]\n");
+    fwprintf(stderr,
+             L"usage: kestro_systools_screenshot processes|services|performance|detail|modules OUT.bmp "
+             L"[SECONDS]\n");
     return 2;
   }
   const std::wstring mode = argv[1];
   const std::wstring output = argv[2];
   const DWORD settle = argc > 3 ? static_cast<DWORD>(_wtoi(argv[3]) * 1000) : 2000;
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
   ToolsPanelHost host;
@@ -181,7 +186,8 @@ int wmain(int argc, wchar_t** argv) {
     STARTUPINFOW startup{sizeof(startup)};
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_HIDE;
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &child)) {
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &child)) {
       return 1;
     }
     WaitForInputIdle(child.hProcess, 5000);

@@ -1,7 +1,6 @@
 // The service panel under Wine: Wine's own services, Start and Stop of the
 // print spooler with the state texts and menu states they lead to.
 #include <gtest/gtest.h>
-
 #include <windows.h>
 
 #include <chrono>
@@ -57,7 +56,9 @@ TEST(ServicePanelTest, StartAndStopOfTheSpoolerChangeItsStateText) {
   const std::wstring before = SpoolerState();
 
   const auto menu = reinterpret_cast<HMENU>(SendMessageW(panel, kMsgPrepareMenu, 0, 0));
-  const auto enabled = [&](int command) { return (GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_GRAYED) == 0; };
+  const auto enabled = [&](int command) {
+    return (GetMenuState(menu, static_cast<UINT>(command), MF_BYCOMMAND) & MF_GRAYED) == 0;
+  };
   // Runs a menu command on the spooler's row; once the service has settled, the
   // same command again (now refused by the manager) rebuilds the list.
   const auto act = [&](int command, const wchar_t* settled) {
@@ -65,7 +66,8 @@ TEST(ServicePanelTest, StartAndStopOfTheSpoolerChangeItsStateText) {
     ASSERT_GE(row, 0);
     test::Select(list, row);
     SendMessageW(panel, WM_COMMAND, static_cast<WPARAM>(command), 0);
-    ASSERT_TRUE(test::WaitFor([&] { return SpoolerState() == settled; }, std::chrono::seconds(20))) << settled;
+    ASSERT_TRUE(test::WaitFor([&] { return SpoolerState() == settled; }, std::chrono::seconds(20)))
+        << settled;
     test::Select(list, test::FindRow(list, 0, L"Spooler"));
     SendMessageW(panel, WM_COMMAND, static_cast<WPARAM>(command), 0);
     const int after = test::FindRow(list, 0, L"Spooler");

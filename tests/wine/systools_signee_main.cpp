@@ -1,2 +1,4 @@
 // The executable the signature tests sign with osslsigncode (and keep unsigned).
-int main() { return 0; }
+int main() {
+  return 0;
+}

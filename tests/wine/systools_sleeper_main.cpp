@@ -3,8 +3,9 @@
 //   kestro_systools_sleeper wait THREADS   runs THREADS extra threads and waits
 //   kestro_systools_sleeper spawn          starts a "wait 0" child and waits
 // It ends by itself after a minute, so a failed test leaves nothing behind.
-#include <windows.h>
 
+#include <windows.h>
+// The Windows headers below build on the types above.
 #include <shellapi.h>
 
 #include <string>
@@ -29,8 +30,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     std::wstring commandLine = std::wstring(L"\"") + self + L"\" wait 0";
     STARTUPINFOW startup{sizeof(startup)};
     PROCESS_INFORMATION child{};
-    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                        &child)) {
+    if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &startup, &child)) {
       return 1;
     }
     CloseHandle(child.hThread);

@@ -10,10 +10,11 @@
 namespace kestro::test {
 
 PanelHost::PanelHost() {
-  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
+  INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
-  window_ = CreateWindowExW(0, L"STATIC", L"KESTRO test host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0, 700, 560,
-                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  window_ = CreateWindowExW(0, L"STATIC", L"KESTRO test host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                            700, 560, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 PanelHost::~PanelHost() {
@@ -33,13 +34,15 @@ void PanelHost::Place(HWND panel) const {
   ShowWindow(panel, SW_SHOW);
 }
 
-std::wstring StartedProgram::Path() { return (TestProgramFolder() / L"kestro_systools_sleeper.exe").wstring(); }
+std::wstring StartedProgram::Path() {
+  return (TestProgramFolder() / L"kestro_systools_sleeper.exe").wstring();
+}
 
 StartedProgram::StartedProgram(const std::wstring& arguments) {
   std::wstring commandLine = L"\"" + Path() + L"\" " + arguments;
   STARTUPINFOW startup{sizeof(startup)};
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &startup,
-                      &info_)) {
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                      nullptr, &startup, &info_)) {
     info_ = {};
     return;
   }

@@ -3,7 +3,7 @@
 // started test programs, list texts, answering a message box from another
 // thread.
 #include <windows.h>
-
+// The Windows headers below build on the types above.
 #include <commctrl.h>
 
 #include <chrono>
@@ -60,8 +60,8 @@ void Select(HWND list, int row);
 // its message text and presses `button` (IDYES, IDNO, IDOK, IDCANCEL). The
 // future holds the text ("" when the box has none), or nothing when no box
 // came within the time.
-std::future<std::optional<std::wstring>> AnswerDialog(const std::wstring& title, int button,
-                                                      std::chrono::milliseconds limit = std::chrono::seconds(15));
+std::future<std::optional<std::wstring>> AnswerDialog(
+    const std::wstring& title, int button, std::chrono::milliseconds limit = std::chrono::seconds(15));
 // Processes this thread's window messages for a while.
 void PumpMessages(std::chrono::milliseconds duration);
 // The same for a message box, whose text must be there: "" when none came.

@@ -23,7 +23,7 @@ checks::CheckResult FileCheck(checks::FileView& file, const FileCheckContext& co
   if (checks::CheckResult hit = checks::HeuristicSequence(file, heuristics)) return hit;
 
   if (probe < 1) return checks::CheckResult::Miss();
-  if (checks::PassesExtensionList(file.Path(), "EXE")) {
+  if (checks::PassesExtensionListText(file.PathText(), "EXE")) {
     if (checks::CheckResult hit = context.icon.Check(file.Path(), file)) return hit;
   }
   const std::string checksum = checks::SampledFileChecksum(file);

@@ -13,6 +13,8 @@ packages=(
   libcurl4-openssl-dev
   clang libclang-rt-14-dev
   gzip
+  python3
+  openssl osslsigncode
 )
 
 missing=()

@@ -46,7 +46,7 @@ inner() {
   local pid=$!
   local status=0
   if run "$driver" wait-window KestroSplashWindow 60 >/dev/null; then
-    sleep 1.2
+    sleep 0.3
     shot splash KestroSplashWindow || status=1
   else
     echo "screenshot-app: the splash did not appear" >&2

@@ -162,15 +162,7 @@ unsigned ScanController::CheckingThreads(const RunSettings& settings) {
   return std::max(1u, std::thread::hardware_concurrency());
 }
 
-bool ScanController::StartFromCommand(const std::string& targetText, const RunSettings& settings) {
-  return Start(Kind::Command, targetText, {}, settings);
-}
-
-bool ScanController::StartContextMenu(const fs::path& folder, const RunSettings& settings) {
-  return Start(Kind::ContextMenu, {}, folder, settings);
-}
-
-bool ScanController::Start(Kind kind, std::string targetText, fs::path folder, const RunSettings& settings) {
+bool ScanController::Start(const fs::path& target, const RunSettings& settings) {
   if (busy_.exchange(true)) return false;
   if (worker_.joinable()) worker_.join();  // the last run has ended (busy was false)
   {
@@ -180,13 +172,11 @@ bool ScanController::Start(Kind kind, std::string targetText, fs::path folder, c
   }
   board_.ResetForRun();
   board_.SetRunning(true);
-  worker_ = std::thread([this, kind, targetText = std::move(targetText), folder = std::move(folder), settings] {
-    Work(kind, targetText, folder, settings);
-  });
+  worker_ = std::thread([this, target, settings] { Work(target, settings); });
   return true;
 }
 
-void ScanController::Work(Kind kind, const std::string& targetText, const fs::path& folder, RunSettings settings) {
+void ScanController::Work(const fs::path& target, RunSettings settings) {
   {
     scan::ScanState state;
     {
@@ -222,11 +212,9 @@ void ScanController::Work(Kind kind, const std::string& targetText, const fs::pa
                                           .Sound = settings.sound,
                                           .ShutdownWhenDone = false,
                                           .IsWindowsXP = settings.isWindowsXP});
-      if (kind == Kind::Command) {
-        run.StartFromCommand(targetText);
-      } else {
-        run.ScanContextMenu(folder);
-      }
+      state.ScanTarget = target;
+      services.WriteScanHeader(target);
+      run.Run();
     } catch (const std::exception&) {
       // A failure outside the per-file work (no thread, no memory) ends the run;
       // the page returns to idle below.

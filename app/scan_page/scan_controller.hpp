@@ -83,11 +83,10 @@ class ScanController {
   // closed, end state applied).
   bool Busy() const { return busy_; }
 
-  // The Scan command with the target box's text, already checked to be a drive
-  // folder text. False (nothing started) while a run is busy.
-  bool StartFromCommand(const std::string& targetText, const RunSettings& settings);
-  // A folder handed over from the shell; the target gets a trailing separator.
-  bool StartContextMenu(const std::filesystem::path& folder, const RunSettings& settings);
+  // Scans the folder `target` (the caller has applied the Scan command's rules to
+  // it: a drive folder, with its trailing separator when handed over): writes the
+  // log's scan header and runs. False (nothing started) while a run is busy.
+  bool Start(const std::filesystem::path& target, const RunSettings& settings);
 
   void SetPaused(bool paused);
   bool Paused() const;
@@ -104,10 +103,8 @@ class ScanController {
  private:
   class Gate;
   class Observer;
-  enum class Kind { Command, ContextMenu };
 
-  bool Start(Kind kind, std::string targetText, std::filesystem::path folder, const RunSettings& settings);
-  void Work(Kind kind, const std::string& targetText, const std::filesystem::path& folder, RunSettings settings);
+  void Work(const std::filesystem::path& target, RunSettings settings);
   void PumpGate(scan::ScanState& state);
 
   ScanEngine engine_;

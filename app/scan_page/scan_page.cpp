@@ -65,15 +65,13 @@ class ScanPage final : public WindowBase {
   LRESULT OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  enum class StartKind { Command, ContextMenu };
-
   void OnCreate();
   void Layout();
   void ShowTab(int tab);
   void OnCommand(int id, int code);
   LRESULT OnNotify(const NMHDR& header, LPARAM lParam);
   void OnScanCommand();
-  void StartRun(StartKind kind, const std::wstring& target);
+  void StartRun(const std::wstring& target);
   void BringForward();
   void OnPause();
   void OnLog();
@@ -257,7 +255,7 @@ void ScanPage::Layout() {
 
   // "Current Report"
   const int column = (right - left) / 3;
-  const int valueOffset = u.X(52);
+  const int valueOffset = u.X(64);
   Place(amountCaption_, left, top, valueOffset, line);
   Place(amount_, left + valueOffset, top, column - valueOffset, line);
   Place(filesCaption_, left + column, top, valueOffset, line);
@@ -272,6 +270,7 @@ void ScanPage::Layout() {
   const int buttonsTop = bottom - buttonHeight;
   const int listTop = top + u.Y(54);
   Place(list_.Handle(), left, listTop, right - left, buttonsTop - u.Y(5) - listTop);
+  list_.SpreadColumns();
   const int logWidth = u.X(44);
   const int stopWidth = u.X(66);
   const int pauseWidth = u.X(50);
@@ -379,7 +378,7 @@ void ScanPage::OnScanCommand() {
     BringForward();
     return;
   }
-  StartRun(StartKind::Command, text);
+  StartRun(text);
 }
 
 void ScanPage::ContextMenuScan(const std::wstring& target) {
@@ -394,7 +393,7 @@ void ScanPage::ContextMenuScan(const std::wstring& target) {
   std::wstring folder = target;
   if (folder.back() != L'\\') folder.push_back(L'\\');
   SetWindowTextW(target_, folder.c_str());
-  StartRun(StartKind::ContextMenu, folder);
+  StartRun(folder);
 }
 
 void ScanPage::BringForward() {
@@ -415,7 +414,7 @@ remedy::RemedyContext& ScanPage::Remedy() {
   return *remedy_;
 }
 
-void ScanPage::StartRun(StartKind kind, const std::wstring& target) {
+void ScanPage::StartRun(const std::wstring& target) {
   if (controller_) {
     controller_->Wait();
     controller_.reset();
@@ -456,8 +455,7 @@ void ScanPage::StartRun(StartKind kind, const std::wstring& target) {
       });
   controller_->SetShutdownWhenDone(SendMessageW(shutdown_, BM_GETCHECK, 0, 0) == BST_CHECKED);
   runActive_ = true;
-  const bool started = kind == StartKind::Command ? controller_->StartFromCommand(Utf8(target), settings)
-                                                  : controller_->StartContextMenu(std::filesystem::path(target), settings);
+  const bool started = controller_->Start(std::filesystem::path(target), settings);
   if (!started) {
     OnRunEnded();
     return;

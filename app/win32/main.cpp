@@ -105,10 +105,17 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-    if (!IsDialogMessageW(main.hwnd(), &msg)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
+    // Tab moves between the controls of the main window's pages. Nothing else is
+    // taken from the controls (Enter, arrows and Escape stay theirs).
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_TAB && IsChild(main.hwnd(), msg.hwnd) &&
+        (GetKeyState(VK_CONTROL) & 0x8000) == 0 &&
+        (SendMessageW(msg.hwnd, WM_GETDLGCODE, msg.wParam, reinterpret_cast<LPARAM>(&msg)) & DLGC_WANTTAB) == 0) {
+      const bool back = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+      if (HWND next = GetNextDlgTabItem(main.hwnd(), msg.hwnd, back ? TRUE : FALSE)) SetFocus(next);
+      continue;
     }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
   }
   return static_cast<int>(msg.wParam);
 }

@@ -13,10 +13,6 @@
 
 #include "systools/win32/tools_panels.hpp"
 
-#ifndef KESTRO_UPDATE_SERVER
-#define KESTRO_UPDATE_SERVER "http://update.kestro-antivirus.example/"
-#endif
-
 namespace kestro::app {
 namespace {
 
@@ -52,10 +48,7 @@ bool MainWindow::Create() {
     return false;
   }
   ctx_.MainWindow = hwnd();
-  if (ctx_.UpdateServer.empty()) {
-    const auto configured = ProgramSettingsKey().ReadText("UpdateServer");
-    ctx_.UpdateServer = configured && !configured->empty() ? Widen(*configured) : Widen(KESTRO_UPDATE_SERVER);
-  }
+  if (ctx_.UpdateServer.empty()) ctx_.UpdateServer = update_page::UpdateServerAddress();
   if (keyboard_.Create()) {
     ctx_.ShowVirtualKeyboard = [this](HWND owner) { keyboard_.ShowModal(owner); };
   }
@@ -78,6 +71,8 @@ void MainWindow::CreatePages() {
   pages_[3] = tools_.CreatePage(hwnd());
   update_page::UpdatePageHost host{hwnd(), ctx_.ProgramTitle, ctx_.ProgramFolder, ctx_.UpdateServer,
                                    [this] { DatabasesReplaced(); }};
+  host.engineVersion = ctx_.EngineVersion;
+  host.databaseValues = &ctx_.DatabaseValues;
   pages_[4] = update_page::CreateUpdatePage(hwnd(), host);
   ctx_.UpdatePage = pages_[4];
   pages_[5] = about_.CreatePage(hwnd());
@@ -103,10 +98,11 @@ void MainWindow::HandOver() {
   status_.RefreshProtection();
   about_.Refresh();
   handedOver_ = true;
-  ActOnCommandLine(ctx_.CommandLine);
-  // Hand-overs from a second copy that arrived during the splash.
-  auto pending = std::move(pendingHandOvers_);
-  for (const auto& commandLine : pending) ActOnCommandLine(commandLine);
+  // The command line, then any hand-over from a second copy that arrived during
+  // the splash, are acted on from the message loop once the splash has closed
+  // (a scan started here must not run inside the splash's timer).
+  pendingHandOvers_.insert(pendingHandOvers_.begin(), ctx_.CommandLine);
+  PostMessageW(hwnd(), kActOnHandOver, 0, 0);
 }
 
 void MainWindow::ActOnCommandLine(const std::wstring& commandLine) {
@@ -225,8 +221,8 @@ void MainWindow::ShowHelpMenu() {
   const UINT chosen = static_cast<UINT>(
       TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_NONOTIFY, at.x, at.y, 0, hwnd(), nullptr));
   DestroyMenu(menu);
-  if (chosen == kMenuContact) update_page::OpenWebLink(hwnd(), ctx_.ProgramTitle, ctx_.SiteAddress + L"p/contact_2187.html");
-  if (chosen == kMenuHelp) update_page::OpenWebLink(hwnd(), ctx_.ProgramTitle, ctx_.SiteAddress + L"p/help.html");
+  if (chosen == kMenuContact) update_page::OpenHelpMenuLink(hwnd(), ctx_.ProgramTitle, ctx_.SiteAddress, 0);
+  if (chosen == kMenuHelp) update_page::OpenHelpMenuLink(hwnd(), ctx_.ProgramTitle, ctx_.SiteAddress, 1);
 }
 
 void MainWindow::OnMouseMove(POINT point) {
@@ -273,7 +269,7 @@ void MainWindow::OnLeftUp(POINT point) {
       ShowWindow(hwnd(), SW_MINIMIZE);
       break;
     case HeaderButton::Close:
-      RunCloseFlow(*this);
+      SendMessageW(hwnd(), WM_CLOSE, 0, 0);
       break;
     case HeaderButton::None:
       break;
@@ -361,8 +357,19 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         status_.RefreshProtection();
       }
       return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      // Windows is ending the session: the options are kept as the close box keeps them.
+      if (wParam != FALSE) SaveSettings();
+      return 0;
     case WM_CLOSE:
-      RunCloseFlow(*this);
+      // One question at a time: a second close request while it is asked is ignored.
+      if (!closing_) {
+        closing_ = true;
+        RunCloseFlow(*this);
+        closing_ = false;
+      }
       return 0;
     case WM_COPYDATA: {
       // A second copy of the program hands over its command line; it is acted on

@@ -82,6 +82,7 @@ class MainWindow : public Window, private OptionActions, private CloseFlowHost {
   HeaderButton buttonPressed_ = HeaderButton::None;
   bool trackingMouse_ = false;
   bool handedOver_ = false;
+  bool closing_ = false;
   std::vector<std::wstring> pendingHandOvers_;
 };
 

@@ -66,7 +66,7 @@ class ConsoleMessages final : public platform::UserMessages {
     for (auto& c : oneLine) {
       if (c == '\r' || c == '\n') c = ' ';
     }
-    std::cerr << "kestro-scan: " << oneLine << "\n";
+    std::cerr << "kestro-scan: " << DisplayText(oneLine) << "\n";
   }
   bool AskYesNo(const std::string& caption, const std::string& text, platform::MessageIcon icon) override {
     ShowMessage(caption, text, icon);

@@ -123,6 +123,7 @@ ParseResult ParseScanOptions(const std::vector<std::string>& args) {
 
 std::string ScanHelpText() {
   return R"(Usage: kestro-scan [OPTIONS] PATH...
+       kestro-scan [OPTIONS] --file-list FILE [PATH...]
 
 Scans folders (recursively) and files with the KESTRO Antivirus checks and
 signature databases. Candidate files are those the desktop scan examines: names
@@ -172,7 +173,7 @@ passed over.
 
 Exit status: 0 no detection, 1 detections, 2 an error (bad arguments,
 databases missing, a path that does not exist or is not a regular file or
-folder), 130 interrupted (Ctrl-C).
+folder; detections outrank errors), 130 interrupted (Ctrl-C).
 
 On Linux, shortcut (.lnk) targets are Windows paths whose existence cannot be
 judged: the missing-target check answers no there, and the byte markers of

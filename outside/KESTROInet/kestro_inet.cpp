@@ -12,7 +12,7 @@
 #include "outside/KESTROInet/server_address.hpp"
 
 #ifndef KESTRO_UPDATE_SERVER
-#define KESTRO_UPDATE_SERVER "http://update.kestro-antivirus.example/"
+#define KESTRO_UPDATE_SERVER "http://update.kestro-antivirus.example/files/"
 #endif
 
 namespace {

@@ -154,7 +154,7 @@ TEST_F(ScanControllerTest, ARunFindsEveryDetectionInWalkOrderAndEndsIdle) {
   RunSettings settings;
   settings.sound = true;
   settings.threads = 3;
-  ASSERT_TRUE(Controller().StartContextMenu(dir_.path(), settings));
+  ASSERT_TRUE(Controller().Start(dir_.path(), settings));
   RunWindowUntilIdle();
 
   ASSERT_EQ(rows_.size(), 7u);
@@ -199,23 +199,13 @@ TEST_F(ScanControllerTest, TheCountDecidesTheFinishIconAndASecondStartWaitsForTh
     for (; made < c.detections; ++made) test::WriteFile(dir_ / ("t" + std::to_string(made) + ".com"), kTestFile);
     messages_.clear();
     markers_.log.clear();
-    ASSERT_TRUE(Controller().StartContextMenu(dir_.path(), RunSettings{}));
-    EXPECT_FALSE(Controller().StartContextMenu(dir_.path(), RunSettings{})) << "a run is busy";
+    ASSERT_TRUE(Controller().Start(dir_.path(), RunSettings{}));
+    EXPECT_FALSE(Controller().Start(dir_.path(), RunSettings{})) << "a run is busy";
     RunWindowUntilIdle();
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0].second, c.icon) << c.detections;
     EXPECT_EQ(markers_.log.back(), c.marker);
   }
-}
-
-TEST_F(ScanControllerTest, ACommandTargetThatIsNotADriveFolderIsRefused) {
-  MakeTree(1);
-  ASSERT_TRUE(Controller().StartFromCommand("C:", RunSettings{}));
-  RunWindowUntilIdle();
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0], std::make_pair(std::string(scan::kPathNotFound), scan::MessageIcon::Exclamation));
-  EXPECT_TRUE(rows_.empty());
-  EXPECT_TRUE(markers_.log.empty()) << "no run began";
 }
 
 TEST_F(ScanControllerTest, StopWhilePausedEndsTheRunAborted) {
@@ -224,7 +214,7 @@ TEST_F(ScanControllerTest, StopWhilePausedEndsTheRunAborted) {
   markers_.onSet = [this](std::string_view name) {
     if (name == "MulaiScan") Controller().SetPaused(true);
   };
-  ASSERT_TRUE(Controller().StartContextMenu(dir_.path(), RunSettings{}));
+  ASSERT_TRUE(Controller().Start(dir_.path(), RunSettings{}));
   WaitForBoard([](const BoardView& v) { return v.paused; });
   EXPECT_EQ(board_.Peek().filesScanned, 0u);
   EXPECT_TRUE(Controller().Busy());
@@ -241,7 +231,7 @@ TEST_F(ScanControllerTest, ResumeAfterPauseCompletesTheRun) {
   markers_.onSet = [this](std::string_view name) {
     if (name == "MulaiScan") Controller().SetPaused(true);
   };
-  ASSERT_TRUE(Controller().StartContextMenu(dir_.path(), RunSettings{}));
+  ASSERT_TRUE(Controller().Start(dir_.path(), RunSettings{}));
   WaitForBoard([](const BoardView& v) { return v.paused; });
   Controller().SetPaused(false);
   RunWindowUntilIdle();
@@ -256,7 +246,7 @@ TEST_F(ScanControllerTest, StopMidScanKeepsTheRowsFoundSoFar) {
   RunSettings settings;
   settings.sound = true;
   settings.threads = 2;
-  ASSERT_TRUE(Controller().StartContextMenu(dir_.path(), settings));
+  ASSERT_TRUE(Controller().Start(dir_.path(), settings));
   RunWindowUntilIdle();
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].first, scan::kScanAborted);
@@ -267,7 +257,7 @@ TEST_F(ScanControllerTest, StopMidScanKeepsTheRowsFoundSoFar) {
 
 TEST_F(ScanControllerTest, AStopBeforeTheWorkerBeganStillAborts) {
   MakeTree(3);
-  ASSERT_TRUE(Controller().StartContextMenu(dir_.path(), RunSettings{}));
+  ASSERT_TRUE(Controller().Start(dir_.path(), RunSettings{}));
   Controller().Stop();
   RunWindowUntilIdle();
   ASSERT_EQ(messages_.size(), 1u);
@@ -279,7 +269,7 @@ TEST_F(ScanControllerTest, TheShutdownBoxTickedDuringTheRunShutsDownInsteadOfThe
   markers_.onSet = [this](std::string_view name) {
     if (name == "MulaiScan") Controller().SetShutdownWhenDone(true);
   };
-  ASSERT_TRUE(Controller().StartContextMenu(dir_.path(), RunSettings{}));
+  ASSERT_TRUE(Controller().Start(dir_.path(), RunSettings{}));
   RunWindowUntilIdle();
   EXPECT_EQ(effects_.shutdowns, 1);
   EXPECT_TRUE(messages_.empty());
@@ -291,7 +281,7 @@ TEST_F(ScanControllerTest, CleanAllDeletesOnTheWorkersAndTheRowsKeepTheirPaths) 
   RunSettings settings;
   settings.cleanAll = true;
   settings.fixReg = true;
-  ASSERT_TRUE(Controller().StartContextMenu(dir_.path(), settings));
+  ASSERT_TRUE(Controller().Start(dir_.path(), settings));
   RunWindowUntilIdle();
   ASSERT_EQ(rows_.size(), 4u);
   for (const auto& row : rows_) EXPECT_FALSE(fs::exists(row.tag)) << row.location;
@@ -300,7 +290,7 @@ TEST_F(ScanControllerTest, CleanAllDeletesOnTheWorkersAndTheRowsKeepTheirPaths) 
 
 TEST_F(ScanControllerTest, ClosingThePageWhileTheFinishMessageWaitsDoesNotHang) {
   MakeTree(1);
-  ASSERT_TRUE(Controller().StartContextMenu(dir_.path(), RunSettings{}));
+  ASSERT_TRUE(Controller().Start(dir_.path(), RunSettings{}));
   {
     std::unique_lock lock(wakeMutex_);
     ASSERT_TRUE(woken_.wait_for(lock, 30s, [this] { return wakes_ > 0; })) << "no finish message was asked for";

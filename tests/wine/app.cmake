@@ -14,5 +14,24 @@ if(KESTRO_WINDOWS AND TARGET kestro_antivirus)
   # program allows.
   kestro_test(wine_app_program_test SOURCES app_program_test.cpp DEPS advapi32 user32 TIMEOUT 600)
   add_dependencies(wine_app_program_test kestro_antivirus)
-  set_tests_properties(wine_app_program_test PROPERTIES RESOURCE_LOCK kestro_program)
+
+  # Every test that starts the real program takes the same lock, once all
+  # fragments of this folder have declared their tests.
+  function(kestro_lock_program_tests)
+    foreach(test_name wine_app_program_test wine_app_scan_e2e_test)
+      if(TEST ${test_name})
+        set_tests_properties(${test_name} PROPERTIES RESOURCE_LOCK kestro_program)
+      endif()
+    endforeach()
+  endfunction()
+  cmake_language(DEFER CALL kestro_lock_program_tests)
+endif()
+
+if(KESTRO_WINDOWS AND TARGET kestro_antivirus)
+  # The picture and connectivity libraries, and RegisterComponent with the real loader.
+  kestro_test(wine_app_libraries_test
+    SOURCES app_libraries_test.cpp ${CMAKE_SOURCE_DIR}/app/win32/pictures.cpp ${CMAKE_SOURCE_DIR}/app/win32/file_version.cpp
+    DEPS kestro_app_model ws2_32 advapi32 user32 gdi32 version)
+  target_include_directories(wine_app_libraries_test PRIVATE ${CMAKE_SOURCE_DIR})
+  add_dependencies(wine_app_libraries_test KESTROGui KESTROInet KESTROEngine KESTROKeyboard kestro_databases)
 endif()

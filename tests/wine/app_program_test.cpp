@@ -120,6 +120,25 @@ std::wstring MessageText(HWND box) {
 
 void Answer(HWND box, int button) { SendMessageW(GetDlgItem(box, button), BM_CLICK, 0, 0); }
 
+// A button with this caption that the user can see (its page is the one shown).
+bool VisibleButton(HWND main, const wchar_t* caption) {
+  struct Search {
+    const wchar_t* caption;
+    bool found;
+  } search{caption, false};
+  EnumChildWindows(
+      main,
+      [](HWND child, LPARAM lParam) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(lParam);
+        wchar_t text[128] = {};
+        GetWindowTextW(child, text, 128);
+        if (wcscmp(text, s->caption) == 0 && IsWindowVisible(child)) s->found = true;
+        return !s->found;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 class ProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -180,6 +199,16 @@ TEST_F(ProgramTest, FirstStartWritesTheDefaultsAndTheCloseFlowEndsOnlyOnYes) {
   EXPECT_FALSE(ReadNumber(L"MulaiScan").has_value());
   EXPECT_FALSE(ReadNumber(L"VirusDetected").has_value());
   EXPECT_EQ(ReadNumber(L"Sound"), std::optional<DWORD>(1));
+}
+
+TEST_F(ProgramTest, TheUpdateSwitchBringsTheUpdatePageForward) {
+  Program program(Exe(), L"/U");
+  ASSERT_TRUE(program.Started());
+  HWND main = program.WaitWindow(kMainClass, nullptr, kStartSeconds);
+  ASSERT_NE(main, nullptr);
+  const ULONGLONG end = GetTickCount64() + 10000;
+  while (!VisibleButton(main, L"&Update Now") && GetTickCount64() < end) Sleep(100);
+  EXPECT_TRUE(VisibleButton(main, L"&Update Now"));
 }
 
 TEST_F(ProgramTest, AMissingDatabaseEndsTheStart) {

@@ -12,8 +12,10 @@ if(KESTRO_WINDOWS)
   kestro_library(kestro_app_scan_driver SOURCES app_scan_driver.cpp DEPS user32 gdi32 advapi32 comctl32)
   set(kestro_program_parts kestro_antivirus kestro_databases KESTROEngine KESTROGui KESTROInet RARExtract
                            KESTROKeyboard KESTROExtc kestro_scan_sounds)
-  kestro_test(wine_app_scan_e2e_test SOURCES app_scan_e2e_test.cpp DEPS kestro_app_scan_driver kestro_remedy
+  kestro_test(wine_app_scan_e2e_test SOURCES app_scan_e2e_test.cpp DEPS kestro_app_scan_driver kestro_remedy shell32 ole32
               TIMEOUT 600)
+  # One copy of the program runs at a time, as the program allows.
+  set_tests_properties(wine_app_scan_e2e_test PROPERTIES RESOURCE_LOCK kestro_program)
   foreach(part IN LISTS kestro_program_parts)
     if(TARGET ${part})
       add_dependencies(wine_app_scan_e2e_test ${part})

@@ -3,10 +3,11 @@
 // its registry markers, its message boxes with their icons, Stop, the hand-over
 // from a second start, Clean and Quarantine from the list's menu, Restore from
 // the quarantine page, and a refused target.
-#include <gtest/gtest.h>
-
+#include <windows.h>
 #include <commctrl.h>
 #include <shlobj.h>
+
+#include <gtest/gtest.h>
 
 #include <fstream>
 #include <map>
@@ -63,6 +64,54 @@ void ChooseFromMenu(HWND list, int row, int downs) {
   ASSERT_TRUE(WaitUntil([&] { return !IsWindowVisible(menu); }, 10s));
 }
 
+// The text of the folder dialog's selected tree node.
+std::wstring SelectedNodeText(HWND tree) {
+  const auto item = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  if (item == 0) return {};
+  constexpr std::size_t kTextOffset = 128;
+  RemoteBuffer remote(tree, kTextOffset + 260 * sizeof(wchar_t));
+  TVITEMW node{};
+  node.mask = TVIF_TEXT;
+  node.hItem = reinterpret_cast<HTREEITEM>(item);
+  node.pszText = static_cast<wchar_t*>(remote.At(kTextOffset));
+  node.cchTextMax = 260;
+  remote.Write(0, &node, sizeof node);
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote.Address()));
+  wchar_t text[260] = {};
+  remote.Read(kTextOffset, text, sizeof text);
+  return text;
+}
+
+// Chooses `folder` in the program's folder dialog and presses OK; presses
+// Cancel (and answers false) when the dialog did not select it, so that nothing
+// is ever restored elsewhere.
+bool ChooseFolder(HWND browse, const fs::path& folder) {
+  HWND tree = FindDescendant(browse, WC_TREEVIEWW);
+  const std::wstring text = folder.wstring();
+  RemoteBuffer remotePath(browse, (text.size() + 1) * sizeof(wchar_t));
+  remotePath.Write(0, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+  SendMessageW(browse, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remotePath.Address()));
+  if (SelectedNodeText(tree) != folder.filename().wstring()) {
+    // The same selection as an item list, which the dialog takes without parsing a path.
+    PIDLIST_ABSOLUTE list = ILCreateFromPathW(text.c_str());
+    if (list != nullptr) {
+      const UINT size = ILGetSize(list);
+      RemoteBuffer remoteList(browse, size);
+      remoteList.Write(0, list, size);
+      SendMessageW(browse, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(remoteList.Address()));
+      ILFree(list);
+    }
+  }
+  const std::wstring selected = SelectedNodeText(tree);
+  if (selected != folder.filename().wstring()) {
+    std::fprintf(stderr, "folder dialog selected \"%ls\"\n", selected.c_str());
+    Press(browse, IDCANCEL);
+    return false;
+  }
+  Press(browse, IDOK);
+  return true;
+}
+
 int RowOf(const std::vector<ListRow>& rows, const fs::path& file) {
   for (std::size_t i = 0; i < rows.size(); ++i) {
     if (rows[i].cells[1] == file.wstring()) return static_cast<int>(i);
@@ -75,6 +124,11 @@ class ProgramTest : public ::testing::Test {
   ProgramTest() : out_(OutputDir()) {
     DeleteMarker(L"VirusDetected");
     DeleteMarker(L"MulaiScan");
+    // The options these scans rely on: archives looked into, nothing deleted at once.
+    for (const auto& [name, value] : {std::pair{L"Archive", 1}, std::pair{L"CleanAll", 0}}) {
+      const DWORD number = static_cast<DWORD>(value);
+      RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\KESTRO", name, REG_DWORD, &number, sizeof number);
+    }
   }
 
   // Waits for the finish message and answers it.
@@ -178,11 +232,7 @@ TEST_F(ProgramTest, ScansTheFolderOfItsCommandLineAndActsOnTheRows) {
     browse = FindTopLevel(program.Id(), L"#32770");
     return browse != nullptr && FindDescendant(browse, WC_TREEVIEWW) != nullptr;
   }, 20s)) << "no folder dialog";
-  const std::wstring folderText = restoreTo.wstring();
-  RemoteBuffer remotePath(browse, (folderText.size() + 1) * sizeof(wchar_t));
-  remotePath.Write(0, folderText.c_str(), (folderText.size() + 1) * sizeof(wchar_t));
-  SendMessageW(browse, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(remotePath.Address()));
-  Press(browse, IDOK);
+  ASSERT_TRUE(ChooseFolder(browse, restoreTo)) << "the folder dialog did not take the folder";
   const auto confirm = WaitForMessageBox(program.Id(), 10s);
   ASSERT_TRUE(confirm);
   EXPECT_EQ(confirm->text, L"Are you sure restore this file ?");
@@ -194,10 +244,12 @@ TEST_F(ProgramTest, ScansTheFolderOfItsCommandLineAndActsOnTheRows) {
 
 TEST_F(ProgramTest, StopMidScanThenASecondStartHandsItsFolderOver) {
   const fs::path big = dir_ / "big";
+  fs::create_directories(big / "a");
   for (int i = 0; i < 40; ++i) WriteFile(big / "a" / ("t" + std::to_string(i) + ".com"), kTestFile);
   fs::create_directories(big / "z");
   for (int i = 0; i < 4000; ++i) WriteFile(big / "z" / ("c" + std::to_string(i) + ".exe"), std::string(512, 'c'));
   const fs::path second = dir_ / "second";
+  fs::create_directories(second / "sub");
   WriteFile(second / "one.com", kTestFile);
   WriteFile(second / "sub" / "two.com", kTestFile);
 

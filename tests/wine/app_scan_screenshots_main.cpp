@@ -3,7 +3,6 @@
 // the pictures into PNG files):
 //   kestro_app_scan_screenshots.exe PROGRAM_FOLDER WORK_FOLDER OUTPUT_FOLDER
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdio>
 #include <thread>
@@ -60,8 +59,19 @@ int wmain(int argc, wchar_t** argv) {
   fs::remove_all(tree);
   kestro::test::BuildDemoTree(tree);
   // Enough harmless files that the scan can be photographed while it runs.
+  fs::create_directories(tree / "documents");
   for (int i = 0; i < 3000; ++i) {
     kestro::test::WriteFile(tree / "documents" / ("page" + std::to_string(i) + ".htm"), "<html><body>hello</body></html>");
+  }
+
+  // The quarantine of this build tree's Wine prefix starts empty, so the page
+  // shows the two files quarantined below.
+  wchar_t windowsFolder[MAX_PATH] = {};
+  GetWindowsDirectoryW(windowsFolder, MAX_PATH);
+  const fs::path quarantine = std::wstring(windowsFolder).substr(0, 3) + L"[ KESTRO ]";
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(quarantine, ec)) {
+    if (entry.path().extension() == ".vir") fs::remove(entry.path(), ec);
   }
 
   RunningProgram running(program, tree.wstring());
@@ -99,13 +109,14 @@ int wmain(int argc, wchar_t** argv) {
   // Navigation entry 3 (the tools page), then its fourth tab.
   ClickAt(windows->main, 90, 56 + 16 + 3 * 44 + 22);
   Settle();
-  HWND tabs = FindDescendant(GetParent(windows->quarantinePanel), WC_TABCONTROLW);
-  if (tabs != nullptr) {
-    RemoteBuffer remote(tabs, sizeof(RECT));
-    SendMessageW(tabs, TCM_GETITEMRECT, 3, reinterpret_cast<LPARAM>(remote.Address()));
-    RECT tab{};
-    remote.Read(0, &tab, sizeof tab);
-    ClickAt(tabs, (tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
+  // The tools page draws its own tab strip: click along its row until the
+  // quarantine panel shows.
+  HWND tools = GetParent(windows->quarantinePanel);
+  RECT client{};
+  GetClientRect(tools, &client);
+  for (int x = client.right - 16; x > 0 && !IsWindowVisible(windows->quarantinePanel); x -= 24) {
+    ClickAt(tools, x, 30);
+    std::this_thread::sleep_for(150ms);
   }
   Settle();
   if (!Save(out, "quarantine-page", windows->main)) status = 1;

@@ -11,7 +11,8 @@ namespace kestro::app::scan_page {
 namespace {
 
 constexpr COLORREF kHeaderText = RGB(217, 0, 0);
-constexpr int kColumnWidths[4] = {80, 170, 72, 48};  // dialog units
+// The columns' shares of the list's width, in percent.
+constexpr int kColumnShares[4] = {22, 46, 20, 12};
 
 // The header draws its captions red on white.
 LRESULT CALLBACK ListSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
@@ -39,13 +40,12 @@ HWND DetectionListView::Create(HWND parent, int id) {
   ListView_SetBkColor(list_, RGB(255, 255, 255));
   ListView_SetImageList(list_, MakeRowIcons(GetSystemMetrics(SM_CXSMICON)), LVSIL_SMALL);
   SetWindowSubclass(list_, &ListSubclass, 1, 0);
-  const DialogUnits units = PageDialogUnits();
   for (int i = 0; i < 4; ++i) {
     const std::wstring caption = Wide(kDetectionColumns[static_cast<std::size_t>(i)]);
     LVCOLUMNW column{};
     column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
     column.pszText = const_cast<wchar_t*>(caption.c_str());
-    column.cx = units.X(kColumnWidths[i]);
+    column.cx = 100;
     column.iSubItem = i;
     ListView_InsertColumn(list_, i, &column);
   }
@@ -85,6 +85,22 @@ void DetectionListView::FitAndShowLast() {
   ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_SetItemState(list_, last, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_EnsureVisible(list_, last, FALSE);
+}
+
+void DetectionListView::SpreadColumns() {
+  RECT client{};
+  GetClientRect(list_, &client);
+  const int width = client.right - GetSystemMetrics(SM_CXVSCROLL) - 2;
+  // A page shown again keeps the widths a finished scan fitted to the contents.
+  if (width <= 0 || width == spreadWidth_) return;
+  spreadWidth_ = width;
+  int used = 0;
+  for (int i = 0; i < 3; ++i) {
+    const int share = width * kColumnShares[i] / 100;
+    ListView_SetColumnWidth(list_, i, share);
+    used += share;
+  }
+  ListView_SetColumnWidth(list_, 3, width - used);
 }
 
 int DetectionListView::Current() const { return ListView_GetNextItem(list_, -1, LVNI_FOCUSED); }

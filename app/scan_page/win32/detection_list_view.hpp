@@ -27,6 +27,8 @@ class DetectionListView {
   void Append(std::vector<scan::DetectionRecord> records);
   // Fits every column to its contents, selects the last row and shows it.
   void FitAndShowLast();
+  // Shares the list's width among the columns (after a resize).
+  void SpreadColumns();
 
   // The current row (the focused one), or -1.
   int Current() const;
@@ -42,6 +44,7 @@ class DetectionListView {
   HWND list_ = nullptr;
   DetectionRows rows_;
   std::vector<std::array<std::wstring, 4>> texts_;  // the rows' texts as the list shows them
+  int spreadWidth_ = 0;                              // the width the columns were last spread over
 };
 
 }  // namespace kestro::app::scan_page

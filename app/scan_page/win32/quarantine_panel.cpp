@@ -155,8 +155,7 @@ void QuarantinePanel::OnCreate() {
   heading_ = MakeControl(panel, L"STATIC", L"Quarantine List", SS_LEFT, 0);
   SendMessageW(heading_, WM_SETFONT, reinterpret_cast<WPARAM>(PageHeadingFont()), FALSE);
   hint_ = MakeControl(panel, L"STATIC",
-                      L"Quarantined files are compressed and cannot run. Restore a file to a folder of your "
-                      L"choice, or delete it for good.",
+                      L"Quarantined files are packed so that they cannot run. Restore them or delete them here.",
                       SS_LEFT, 0);
   list_ = MakeControl(panel, WC_LISTVIEWW, L"",
                       LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS | WS_TABSTOP, kQuarantineList, WS_EX_CLIENTEDGE);
@@ -193,6 +192,15 @@ void QuarantinePanel::Layout() {
   Place(hint_, left, top + u.Y(11), right - left, line);
   const int listTop = top + u.Y(25);
   Place(list_, left, listTop, right - left, buttonsTop - u.Y(5) - listTop);
+  // The name takes half the width, size and date share the rest.
+  RECT listClient{};
+  GetClientRect(list_, &listClient);
+  const int width = listClient.right - GetSystemMetrics(SM_CXVSCROLL) - 2;
+  if (width > 0) {
+    ListView_SetColumnWidth(list_, 0, width / 2);
+    ListView_SetColumnWidth(list_, 1, width / 5);
+    ListView_SetColumnWidth(list_, 2, width - width / 2 - width / 5);
+  }
   const int cleanWidth = u.X(66);
   const int restoreWidth = u.X(54);
   Place(clean_, right - cleanWidth, buttonsTop, cleanWidth, buttonHeight);

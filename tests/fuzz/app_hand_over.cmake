@@ -1,0 +1,1 @@
+kestro_fuzz(fuzz_app_hand_over SOURCES app_hand_over_fuzz.cpp DEPS kestro_app_model kestro_inet_address)

@@ -125,6 +125,9 @@ std::string DownloadErrorText(long hresult) {
       return "the address is not valid";
     case INET_E_UNKNOWN_PROTOCOL:
       return "the address names an unknown protocol";
+    case E_ACCESSDENIED:
+    case STG_E_ACCESSDENIED:
+      return "the file could not be written (access is denied)";
     case E_ABORT:
       return "the download was stopped";
     default:

@@ -42,12 +42,13 @@ class ScanWalkTest : public ::testing::Test {
     fs::create_directory(dir.path() / "sub");
     test::WriteFile(dir.path() / "sub" / "inner.vbs", std::string(3, 'x'));
   }
-  // Makes a link, or skips the test where links cannot be made.
-  void Link(const fs::path& target, const std::string& name, bool folder = false) {
+  // Makes the links of the tests; false where links cannot be made (Wine).
+  bool MakeLinks() {
     std::error_code ec;
-    if (folder) fs::create_directory_symlink(target, dir.path() / name, ec);
-    else fs::create_symlink(target, dir.path() / name, ec);
-    if (ec) GTEST_SKIP() << "cannot create links here: " << ec.message();
+    fs::create_symlink(dir.path() / "plain.exe", dir.path() / "tofile.exe", ec);
+    if (!ec) fs::create_directory_symlink(dir.path() / "sub", dir.path() / "tofolder", ec);
+    if (!ec) fs::create_symlink(dir.path() / "missing.exe", dir.path() / "dangling.exe", ec);
+    return !ec;
   }
   std::map<std::string, std::pair<ListedKind, std::int64_t>> List() {
     std::map<std::string, std::pair<ListedKind, std::int64_t>> out;
@@ -66,13 +67,16 @@ class ScanWalkTest : public ::testing::Test {
 };
 
 TEST_F(ScanWalkTest, ListingTellsKindsAndSizes) {
-  Link(dir.path() / "plain.exe", "tofile.exe");
-  Link(dir.path() / "sub", "tofolder", true);
-  Link(dir.path() / "missing.exe", "dangling.exe");
   const auto listed = List();
-  ASSERT_EQ(listed.size(), 5u) << "no . or .. entries";
+  ASSERT_EQ(listed.size(), 2u) << "no . or .. entries";
   EXPECT_EQ(listed.at("plain.exe"), std::make_pair(ListedKind::File, std::int64_t{10}));
   EXPECT_EQ(listed.at("sub"), std::make_pair(ListedKind::Folder, std::int64_t{-1}));
+}
+
+TEST_F(ScanWalkTest, ListingLooksThroughLinksOnlyToFiles) {
+  if (!MakeLinks()) GTEST_SKIP() << "cannot create links here";
+  const auto listed = List();
+  ASSERT_EQ(listed.size(), 5u);
   EXPECT_EQ(listed.at("tofile.exe"), std::make_pair(ListedKind::File, std::int64_t{10}));
   EXPECT_EQ(listed.at("tofolder"), std::make_pair(ListedKind::Skipped, std::int64_t{-1}));
   EXPECT_EQ(listed.at("dangling.exe"), std::make_pair(ListedKind::Skipped, std::int64_t{-1}));
@@ -89,12 +93,10 @@ TEST_F(ScanWalkTest, ListingOfWhatIsNotAFolder) {
 }
 
 TEST_F(ScanWalkTest, LinksToFilesAreScannedLikeTheFiles) {
-  Link(dir.path() / "plain.exe", "tofile.exe");
-  Link(dir.path() / "sub", "tofolder", true);
-  Link(dir.path() / "missing.exe", "dangling.exe");
+  if (!MakeLinks()) GTEST_SKIP() << "cannot create links here";
   // A link whose name passes but whose target is over the size limit.
   test::WriteFile(dir.path() / "big.bin", std::string(10485761, 'x'));
-  Link(dir.path() / "big.bin", "tobig.exe");
+  fs::create_symlink(dir.path() / "big.bin", dir.path() / "tobig.exe");
   ScanState state;
   Counts counts;
   NoMessagePump pump;

@@ -112,6 +112,36 @@ TEST_F(ScanWalkTest, LinksToFilesAreScannedLikeTheFiles) {
   EXPECT_EQ(counts.folders, 1u);
 }
 
+// A filter that takes every file is asked only about folders: the walk then
+// builds no path per file. One that filters files is asked about each.
+struct AskedFilter : WalkFilter {
+  explicit AskedFilter(bool filtersFiles) : filters(filtersFiles) {}
+  bool filters;
+  mutable int folders = 0, files = 0;
+  bool EntersFolder(const fs::path&) const override { return ++folders > 0; }
+  bool TakesFile(const fs::path& f) const override { return ++files > 0 && f.filename() != "plain.exe"; }
+  bool FiltersFiles() const override { return filters; }
+};
+
+TEST_F(ScanWalkTest, FileFilterIsAskedOnlyWhenItFiltersFiles) {
+  for (const bool filters : {false, true}) {
+    ScanState state;
+    Counts counts;
+    NoMessagePump pump;
+    NoScanMarkers markers;
+    ScanServices services;
+    Sink sink;
+    AskedFilter filter(filters);
+    state.ScanTarget = dir.path();
+    ScanRun(state, counts, pump, markers, services, sink, ScanOptions{.Filter = &filter}).Run();
+    EXPECT_EQ(filter.folders, 2) << "the sub folder, once per walk";
+    EXPECT_EQ(filter.files, filters ? 4 : 0) << "two files, once per walk";
+    std::sort(sink.files.begin(), sink.files.end());
+    EXPECT_EQ(sink.files, filters ? std::vector<std::string>{"inner.vbs"}
+                                  : (std::vector<std::string>{"inner.vbs", "plain.exe"}));
+  }
+}
+
 #ifndef _WIN32
 TEST_F(ScanWalkTest, PipesAreCountedButNeverHandedOver) {
   ASSERT_EQ(::mkfifo((dir.path() / "pipe.exe").c_str(), 0600), 0);

@@ -20,17 +20,15 @@ FileView FileView::Open(const std::filesystem::path& path) {
   FileView view;
   view.path_ = path;
   view.pathText_ = Utf8Text(path);
-  view.handle_ = mdlPE::OpenForChecking(path);
+  // Read, existing, full sharing, as the checks open files; the size comes with the open.
+  std::int64_t size = -1;
+  view.handle_ = platform::OpenRawFileForReading(path, size);
   if (view.handle_ <= 0) {
     view.handle_ = 0;
     return view;
   }
-  const clsFile file;
-  view.size_ = file.FileLen64(view.handle_);
-  if (view.size_ < 0) {
-    view.size_ = -1;
-    return view;
-  }
+  view.size_ = size < 0 ? -1 : size;
+  if (view.size_ < 0) return view;
   if (view.size_ > 0) {
     const std::int64_t head = std::min(view.size_, kHeadBytes);
     view.memory_ = ReadBuffer(static_cast<std::size_t>(view.size_ <= kWholeBlockLimit ? view.size_ : head));

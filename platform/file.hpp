@@ -36,6 +36,11 @@ enum class ShareAccess : int {
 // open is retried with the path in the ANSI code page.
 RawFileHandle OpenRawFile(const std::filesystem::path& path, int createOption, int shareAccess);
 
+// OpenRawFile(path, 1, 4) (read an existing file, full sharing) that also gives
+// the file's size, or -1 when it cannot be obtained: where the open already
+// learns the size this saves a system call per file.
+RawFileHandle OpenRawFileForReading(const std::filesystem::path& path, std::int64_t& size);
+
 // Size in bytes, or -1 when it cannot be obtained.
 std::int64_t RawFileSize(RawFileHandle handle);
 

@@ -30,7 +30,7 @@ struct ParallelSink::Job {
 ParallelSink::ParallelSink(ScanOneFileContext& file, ArchiveScanContext& archive, unsigned threads)
     : file_(file), archive_(archive) {
   if (threads == 0) threads = 1;
-  maxPending_ = static_cast<std::size_t>(threads) * 8;
+  maxPending_ = static_cast<std::size_t>(threads) * 32;
   refillAt_ = maxPending_ / 2;
   for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Worker(); });
 }

@@ -154,7 +154,8 @@ bool ScanRun::Enters(const fs::path& folder) const {
 
 bool ScanRun::Takes(const WalkFolder& folder, platform::FolderListing& listing) const {
   // The file's path is built only for a filter that asks for it.
-  return options_.Filter == nullptr || options_.Filter->TakesFile(folder.Child(listing.NativeName()));
+  if (options_.Filter == nullptr || !options_.Filter->FiltersFiles()) return true;
+  return options_.Filter->TakesFile(folder.Child(listing.NativeName()));
 }
 
 void ScanRun::BeginState() {

@@ -128,6 +128,8 @@ class WalkFilter {
   virtual bool EntersFolder(const std::filesystem::path& folder) const = 0;
   // A file: false passes over it, uncounted and unscanned.
   virtual bool TakesFile(const std::filesystem::path& file) const = 0;
+  // False when TakesFile takes every file: the walks then build no path to ask.
+  virtual bool FiltersFiles() const { return true; }
 };
 
 struct ScanOptions {

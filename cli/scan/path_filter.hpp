@@ -33,6 +33,7 @@ class PathFilter final : public scan::WalkFilter {
 
   bool EntersFolder(const std::filesystem::path& folder) const override;
   bool TakesFile(const std::filesystem::path& file) const override { return !ExcludesFile(file); }
+  bool FiltersFiles() const override { return !filePatterns_.empty(); }
 
  private:
   std::vector<std::string> filePatterns_;

@@ -13,7 +13,11 @@ int ToDescriptor(RawFileHandle handle) { return handle - 1; }
 
 }  // namespace
 
-RawFileHandle OpenRawFile(const std::filesystem::path& path, int createOption, int shareAccess) {
+namespace {
+
+// OpenRawFile, with the status it takes of the file.
+RawFileHandle OpenRegularFile(const std::filesystem::path& path, int createOption, int shareAccess,
+                              struct stat& st) {
   if (shareAccess < 1 || shareAccess > 4) return 0;
   int flags = O_CLOEXEC;
   switch (createOption) {
@@ -31,14 +35,27 @@ RawFileHandle OpenRawFile(const std::filesystem::path& path, int createOption, i
     fd = ::open(path.c_str(), flags | O_NONBLOCK, 0666);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return 0;
-  struct stat st {};
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || fd >= INT32_MAX) {
     ::close(fd);
     return 0;
   }
-  const int status = ::fcntl(fd, F_GETFL);
-  if (status != -1) ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  // O_NONBLOCK stays: it has no effect on regular files (open(2)), and clearing
+  // it would cost two more system calls for every file a scan opens.
   return static_cast<RawFileHandle>(fd + 1);
+}
+
+}  // namespace
+
+RawFileHandle OpenRawFile(const std::filesystem::path& path, int createOption, int shareAccess) {
+  struct stat st {};
+  return OpenRegularFile(path, createOption, shareAccess, st);
+}
+
+RawFileHandle OpenRawFileForReading(const std::filesystem::path& path, std::int64_t& size) {
+  struct stat st {};
+  const RawFileHandle handle = OpenRegularFile(path, 1, 4, st);
+  size = handle > 0 ? static_cast<std::int64_t>(st.st_size) : -1;
+  return handle;
 }
 
 std::int64_t RawFileSize(RawFileHandle handle) {

@@ -78,6 +78,12 @@ RawFileHandle OpenRawFile(const std::filesystem::path& path, int createOption, i
   return static_cast<RawFileHandle>(HandleToLong(h));
 }
 
+RawFileHandle OpenRawFileForReading(const std::filesystem::path& path, std::int64_t& size) {
+  const RawFileHandle handle = OpenRawFile(path, 1, 4);
+  size = RawFileSize(handle);
+  return handle;
+}
+
 std::int64_t RawFileSize(RawFileHandle handle) {
   if (handle <= 0) return -1;
   LARGE_INTEGER size{};

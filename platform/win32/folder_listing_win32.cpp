@@ -54,8 +54,13 @@ FolderListing::FolderListing(const std::filesystem::path& folder) : system_(std:
   System& s = *system_;
   const std::wstring pattern = (folder / L"*").wstring();
   s.childPrefix = pattern.substr(0, pattern.size() - 1);
+  // Without short names and with larger batches where the system offers them
+  // (Windows 7 on); earlier systems refuse those options and list plainly.
   s.find = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &s.data, FindExSearchNameMatch, nullptr,
                             FIND_FIRST_EX_LARGE_FETCH);
+  if (s.find == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER) {
+    s.find = FindFirstFileExW(pattern.c_str(), FindExInfoStandard, &s.data, FindExSearchNameMatch, nullptr, 0);
+  }
   if (s.find != INVALID_HANDLE_VALUE) {
     s.opened = true;
     s.pending = true;

@@ -42,16 +42,15 @@ class ScanWalkTest : public ::testing::Test {
     fs::create_directory(dir.path() / "sub");
     test::WriteFile(dir.path() / "sub" / "inner.vbs", std::string(3, 'x'));
   }
-  // Makes a link, or skips the test where links cannot be made.
-  void Link(const fs::path& target, const std::string& name, bool folder = false) {
+  // Makes the links of the tests; false where links cannot be made (Wine).
+  bool MakeLinks() {
     std::error_code ec;
-    if (folder) fs::create_directory_symlink(target, dir.path() / name, ec);
-    else fs::create_symlink(target, dir.path() / name, ec);
+    fs::create_symlink(dir.path() / "plain.exe", dir.path() / "tofile.exe", ec);
+    if (!ec) fs::create_directory_symlink(dir.path() / "sub", dir.path() / "tofolder", ec);
+    if (!ec) fs::create_symlink(dir.path() / "missing.exe", dir.path() / "dangling.exe", ec);
     // Wine answers success without making a link: look at what is there.
     std::error_code statEc;
-    if (ec || !fs::is_symlink(fs::symlink_status(dir.path() / name, statEc))) {
-      GTEST_SKIP() << "cannot create links here";
-    }
+    return !ec && fs::is_symlink(fs::symlink_status(dir.path() / "tofile.exe", statEc));
   }
   std::map<std::string, std::pair<ListedKind, std::int64_t>> List() {
     std::map<std::string, std::pair<ListedKind, std::int64_t>> out;
@@ -70,14 +69,16 @@ class ScanWalkTest : public ::testing::Test {
 };
 
 TEST_F(ScanWalkTest, ListingTellsKindsAndSizes) {
-  Link(dir.path() / "plain.exe", "tofile.exe");
-  Link(dir.path() / "sub", "tofolder", true);
-  Link(dir.path() / "missing.exe", "dangling.exe");
-  if (IsSkipped()) return;
   const auto listed = List();
-  ASSERT_EQ(listed.size(), 5u) << "no . or .. entries";
+  ASSERT_EQ(listed.size(), 2u) << "no . or .. entries";
   EXPECT_EQ(listed.at("plain.exe"), std::make_pair(ListedKind::File, std::int64_t{10}));
   EXPECT_EQ(listed.at("sub"), std::make_pair(ListedKind::Folder, std::int64_t{-1}));
+}
+
+TEST_F(ScanWalkTest, ListingLooksThroughLinksOnlyToFiles) {
+  if (!MakeLinks()) GTEST_SKIP() << "cannot create links here";
+  const auto listed = List();
+  ASSERT_EQ(listed.size(), 5u);
   EXPECT_EQ(listed.at("tofile.exe"), std::make_pair(ListedKind::File, std::int64_t{10}));
   EXPECT_EQ(listed.at("tofolder"), std::make_pair(ListedKind::Skipped, std::int64_t{-1}));
   EXPECT_EQ(listed.at("dangling.exe"), std::make_pair(ListedKind::Skipped, std::int64_t{-1}));
@@ -94,14 +95,10 @@ TEST_F(ScanWalkTest, ListingOfWhatIsNotAFolder) {
 }
 
 TEST_F(ScanWalkTest, LinksToFilesAreScannedLikeTheFiles) {
-  Link(dir.path() / "plain.exe", "tofile.exe");
-  Link(dir.path() / "sub", "tofolder", true);
-  Link(dir.path() / "missing.exe", "dangling.exe");
-  if (IsSkipped()) return;
+  if (!MakeLinks()) GTEST_SKIP() << "cannot create links here";
   // A link whose name passes but whose target is over the size limit.
   test::WriteFile(dir.path() / "big.bin", std::string(10485761, 'x'));
-  Link(dir.path() / "big.bin", "tobig.exe");
-  if (IsSkipped()) return;
+  fs::create_symlink(dir.path() / "big.bin", dir.path() / "tobig.exe");
   ScanState state;
   Counts counts;
   NoMessagePump pump;
@@ -115,6 +112,36 @@ TEST_F(ScanWalkTest, LinksToFilesAreScannedLikeTheFiles) {
   // plain.exe, inner.vbs, big.bin, tofile.exe, tobig.exe; the folder link is not a folder.
   EXPECT_EQ(counts.files, 5u);
   EXPECT_EQ(counts.folders, 1u);
+}
+
+// A filter that takes every file is asked only about folders: the walk then
+// builds no path per file. One that filters files is asked about each.
+struct AskedFilter : WalkFilter {
+  explicit AskedFilter(bool filtersFiles) : filters(filtersFiles) {}
+  bool filters;
+  mutable int folders = 0, files = 0;
+  bool EntersFolder(const fs::path&) const override { return ++folders > 0; }
+  bool TakesFile(const fs::path& f) const override { return ++files > 0 && f.filename() != "plain.exe"; }
+  bool FiltersFiles() const override { return filters; }
+};
+
+TEST_F(ScanWalkTest, FileFilterIsAskedOnlyWhenItFiltersFiles) {
+  for (const bool filters : {false, true}) {
+    ScanState state;
+    Counts counts;
+    NoMessagePump pump;
+    NoScanMarkers markers;
+    ScanServices services;
+    Sink sink;
+    AskedFilter filter(filters);
+    state.ScanTarget = dir.path();
+    ScanRun(state, counts, pump, markers, services, sink, ScanOptions{.Filter = &filter}).Run();
+    EXPECT_EQ(filter.folders, 2) << "the sub folder, once per walk";
+    EXPECT_EQ(filter.files, filters ? 4 : 0) << "two files, once per walk";
+    std::sort(sink.files.begin(), sink.files.end());
+    EXPECT_EQ(sink.files, filters ? std::vector<std::string>{"inner.vbs"}
+                                  : (std::vector<std::string>{"inner.vbs", "plain.exe"}));
+  }
 }
 
 #ifndef _WIN32

@@ -53,7 +53,8 @@ bench: native
 	$(NATIVE)/bench/kestro-bench-sigdb
 	$(NATIVE)/bench/kestro-bench-huffman
 	$(NATIVE)/bench/kestro-bench-filecheck
-	bench/scan_bench.sh $(NATIVE)
+	$(NATIVE)/bench/kestro-bench-matcher
+	bench/compare.sh $(NATIVE)
 
 # Runs every fuzz target for FUZZ_SECONDS each (clang tree in build/fuzz).
 FUZZ_SECONDS ?= 60

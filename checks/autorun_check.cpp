@@ -29,7 +29,7 @@ std::string BaseName(const std::filesystem::path& path) {
 }
 
 CheckResult AutorunCheck(FileView& file) {
-  if (UpperAscii(PathUtf8(file.Path())).find("AUTORUN") == std::string::npos) return CheckResult::Miss();
+  if (UpperAscii(file.PathText()).find("AUTORUN") == std::string::npos) return CheckResult::Miss();
   const std::int64_t size = file.Size();
   if (size < kMinimumSize || size > kMaximumSize) return CheckResult::Miss();
   const MarkerHits hits = Markers().Find(file.Window(1, static_cast<std::int32_t>(size)), true);

@@ -22,8 +22,16 @@ bool PassesExtensionListText(std::string_view pathText, std::string_view list, s
     --start;
     while (start > 0 && (static_cast<unsigned char>(pathText[start]) & 0xC0u) == 0x80u) --start;
   }
-  const std::string tail = UpperAscii(pathText.substr(start));
-  return UpperAscii(list).find(tail) != std::string::npos;
+  // A search of the upper-cased tail in the upper-cased list, without copies:
+  // the checks run this several times on every file.
+  const std::string_view tail = pathText.substr(start);
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  for (std::size_t at = 0; at + tail.size() <= list.size(); ++at) {
+    std::size_t k = 0;
+    while (k < tail.size() && upper(list[at + k]) == upper(tail[k])) ++k;
+    if (k == tail.size()) return true;
+  }
+  return false;
 }
 
 bool PassesExtensionList(const std::filesystem::path& path, std::string_view list, std::size_t tailChars) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <functional>
 
 #include "checks/nul_free_text.hpp"
@@ -116,8 +117,8 @@ class MarkerMatcher::Search {
 
 MarkerMatcher::MarkerMatcher(const std::vector<std::string>& markers, SearchKernel kernel)
     : markerCount_(markers.size()),
-      automaton_(markers, MarkerPrefilter::WidthFor(markers)),
-      prefilter_(markers, kernel) {
+      prefilter_(markers, kernel),
+      automaton_(markers, prefilter_.Width()) {
   for (std::size_t m = 0; m < markers.size(); ++m) {
     if (markers[m].empty()) {
       emptyMarkers_.push_back(static_cast<std::uint32_t>(m));
@@ -138,12 +139,16 @@ MarkerHits MarkerMatcher::Find(std::initializer_list<std::span<const std::uint8_
     }
     return hits;
   }
-  std::array<std::uint8_t, kPiece> piece;
+  std::array<std::uint8_t, kPiece> compacted;
   for (const auto& block : blocks) {
     for (std::size_t offset = 0; offset < block.size() && !search.Done(); offset += kPiece) {
-      const std::size_t taken = CopyWithoutNul(block.subspan(offset, std::min(kPiece, block.size() - offset)),
-                                               piece.data());
-      search.Scan(piece.data(), taken);
+      const auto piece = block.subspan(offset, std::min(kPiece, block.size() - offset));
+      // Most text has no NUL at all: such a piece is searched where it lies.
+      if (std::memchr(piece.data(), 0, piece.size()) == nullptr) {
+        search.Scan(piece.data(), piece.size());
+      } else {
+        search.Scan(compacted.data(), CopyWithoutNul(piece, compacted.data()));
+      }
     }
   }
   return hits;

@@ -56,8 +56,8 @@ class MarkerMatcher {
   std::size_t markerCount_ = 0;
   std::size_t searchedCount_ = 0;  // markers that are not empty
   std::vector<std::uint32_t> emptyMarkers_;
-  MarkerAutomaton automaton_;
   MarkerPrefilter prefilter_;
+  MarkerAutomaton automaton_;  // its shallow states are those within the prefilter's width
 };
 
 // Bytes of a marker given by value (for markers that are not printable text).

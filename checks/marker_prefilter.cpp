@@ -9,6 +9,8 @@ namespace {
 
 constexpr std::size_t kMaxWidth = 4;
 constexpr std::size_t kBuckets = 8;
+// A chance of a false candidate per position this low makes more fingerprint bytes not worth their cost.
+constexpr double kRareEnough = 1.0 / 1024;
 
 SearchKernel DetectKernel() {
 #if defined(__x86_64__) || defined(__i386__)
@@ -19,8 +21,10 @@ SearchKernel DetectKernel() {
   return SearchKernel::Scalar;
 }
 
-// Rough share of a byte value in plain text, for placing fingerprints in buckets.
-double TextFrequency(std::uint8_t byte) {
+// Rough share of a byte value in the data searched, for choosing the width and
+// placing fingerprints in buckets: plain text (the tables with many markers are
+// the script tables), but no byte rarer than in random data.
+double Frequency(std::uint8_t byte) {
   double weight = 0.05;
   if (byte >= 'a' && byte <= 'z') weight = 4;
   else if (byte == ' ') weight = 12;
@@ -28,7 +32,7 @@ double TextFrequency(std::uint8_t byte) {
   else if (byte >= '0' && byte <= '9') weight = 1;
   else if (byte > ' ' && byte < 0x7F) weight = 0.5;
   else if (byte == '\r' || byte == '\n' || byte == '\t') weight = 1;
-  return weight / 160.0;
+  return std::max(weight / 180.0, 1.0 / 256.0);
 }
 
 // The nibble sets of one bucket, position by position.
@@ -45,15 +49,16 @@ struct Bucket {
       high[k] = static_cast<std::uint16_t>(high[k] | (1u << (byte >> 4)));
     }
   }
-  // Chance that a text position passes this bucket's masks.
+  // Chance that a position passes this bucket's masks.
   double FalseChance(std::size_t width) const {
     if (!used) return 0;
     double chance = 1;
     for (std::size_t k = 0; k < width; ++k) {
       double admitted = 0;
-      for (unsigned b = 0; b < 256; ++b) {
-        if ((low[k] >> (b & 0x0F) & 1u) != 0 && (high[k] >> (b >> 4) & 1u) != 0) {
-          admitted += TextFrequency(static_cast<std::uint8_t>(b));
+      for (unsigned l = 0; l < 16; ++l) {
+        if ((static_cast<unsigned>(low[k]) >> l & 1u) == 0) continue;
+        for (unsigned h = 0; h < 16; ++h) {
+          if ((static_cast<unsigned>(high[k]) >> h & 1u) != 0) admitted += Frequency(static_cast<std::uint8_t>(h << 4 | l));
         }
       }
       chance *= admitted;
@@ -61,6 +66,56 @@ struct Bucket {
     return chance;
   }
 };
+
+// Fingerprints of one width spread over the buckets: each goes, likeliest
+// first, to the bucket where it raises the chance of a false candidate least,
+// so fingerprints alike in case and shape end up together. Returns the
+// estimated chance that a position is a false candidate.
+double Layout(const std::vector<std::string>& markers, std::size_t width, PrefilterTables& tables) {
+  tables = PrefilterTables{};
+  tables.width = width;
+  std::set<std::string> fingerprints;
+  for (const std::string& m : markers) {
+    if (!m.empty()) fingerprints.insert(m.substr(0, width));
+  }
+  const auto chanceOf = [&](const std::string& f) {
+    double p = 1;
+    for (std::size_t k = 0; k < width; ++k) p *= Frequency(static_cast<std::uint8_t>(f[k]));
+    return p;
+  };
+  std::vector<std::string> order(fingerprints.begin(), fingerprints.end());
+  std::stable_sort(order.begin(), order.end(),
+                   [&](const std::string& a, const std::string& b) { return chanceOf(a) > chanceOf(b); });
+  std::array<Bucket, kBuckets> buckets{};
+  std::array<double, kBuckets> chances{};
+  for (const std::string& f : order) {
+    std::size_t best = 0;
+    double bestGrowth = 0;
+    double bestChance = 0;
+    for (std::size_t b = 0; b < kBuckets; ++b) {
+      Bucket widened = buckets[b];
+      widened.Add(f, width);
+      const double chance = widened.FalseChance(width);
+      if (b == 0 || chance - chances[b] < bestGrowth) {
+        best = b;
+        bestGrowth = chance - chances[b];
+        bestChance = chance;
+      }
+    }
+    buckets[best].Add(f, width);
+    chances[best] = bestChance;
+    const auto bit = static_cast<std::uint8_t>(1u << best);
+    for (std::size_t k = 0; k < width; ++k) {
+      const auto byte = static_cast<std::uint8_t>(f[k]);
+      tables.low[k][byte & 0x0F] |= bit;
+      tables.high[k][byte >> 4] |= bit;
+      tables.exact[k][byte] |= bit;
+    }
+  }
+  double total = 0;
+  for (const double c : chances) total += c;
+  return total;
+}
 
 template <std::size_t Width>
 std::uint8_t ScalarBuckets(const PrefilterTables& t, const std::uint8_t* at) {
@@ -124,61 +179,20 @@ const char* SearchKernelName(SearchKernel kernel) {
   return "?";
 }
 
-std::size_t MarkerPrefilter::WidthFor(const std::vector<std::string>& markers) {
-  std::size_t width = kMaxWidth;
+MarkerPrefilter::MarkerPrefilter(const std::vector<std::string>& markers, SearchKernel kernel) {
+  // The fewest fingerprint bytes that keep false candidates rare: each byte
+  // more costs every block of text two more look-ups. Tables of text markers
+  // need all four; the executable family markers do with fewer.
+  std::size_t longest = kMaxWidth;
   bool any = false;
   for (const std::string& m : markers) {
     if (m.empty()) continue;
     any = true;
-    width = std::min(width, m.size());
+    longest = std::min(longest, m.size());
   }
-  return any ? width : 0;
-}
-
-MarkerPrefilter::MarkerPrefilter(const std::vector<std::string>& markers, SearchKernel kernel) {
-  const std::size_t width = WidthFor(markers);
-  tables_.width = width;
-
-  // Each fingerprint goes to the bucket where it raises the bucket's chance of
-  // a false candidate least. A bucket admits every combination of its nibbles,
-  // position by position; the chance is estimated with byte frequencies of
-  // plain text (the tables with many markers are the script tables), so
-  // fingerprints alike in case and shape end up together.
-  std::set<std::string> fingerprints;
-  for (const std::string& m : markers) {
-    if (!m.empty()) fingerprints.insert(m.substr(0, width));
-  }
-  std::vector<std::string> order(fingerprints.begin(), fingerprints.end());
-  // The likeliest fingerprints first, while every bucket is still free.
-  std::stable_sort(order.begin(), order.end(), [&](const std::string& a, const std::string& b) {
-    double pa = 1;
-    double pb = 1;
-    for (std::size_t k = 0; k < width; ++k) {
-      pa *= TextFrequency(static_cast<std::uint8_t>(a[k]));
-      pb *= TextFrequency(static_cast<std::uint8_t>(b[k]));
-    }
-    return pa > pb;
-  });
-  std::array<Bucket, kBuckets> buckets{};
-  for (const std::string& f : order) {
-    std::size_t best = 0;
-    double bestGrowth = 0;
-    for (std::size_t b = 0; b < kBuckets; ++b) {
-      Bucket widened = buckets[b];
-      widened.Add(f, width);
-      const double growth = widened.FalseChance(width) - buckets[b].FalseChance(width);
-      if (b == 0 || growth < bestGrowth) {
-        best = b;
-        bestGrowth = growth;
-      }
-    }
-    buckets[best].Add(f, width);
-    const auto bit = static_cast<std::uint8_t>(1u << best);
-    for (std::size_t k = 0; k < width; ++k) {
-      const auto byte = static_cast<std::uint8_t>(f[k]);
-      tables_.low[k][byte & 0x0F] |= bit;
-      tables_.high[k][byte >> 4] |= bit;
-      tables_.exact[k][byte] |= bit;
+  if (any) {
+    for (std::size_t width = 1; width <= longest; ++width) {
+      if (Layout(markers, width, tables_) <= kRareEnough) break;
     }
   }
 

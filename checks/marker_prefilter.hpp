@@ -41,11 +41,8 @@ class MarkerPrefilter {
   // Empty markers are left out.
   MarkerPrefilter(const std::vector<std::string>& markers, SearchKernel kernel);
 
-  // The fingerprint width for these markers: the shortest marker's length, at
-  // most 4; 0 when every marker is empty.
-  static std::size_t WidthFor(const std::vector<std::string>& markers);
-
-  // Fingerprint width; 0 when every marker is empty.
+  // Fingerprint width, at most the shortest marker's length and 4; 0 when every
+  // marker is empty.
   std::size_t Width() const { return tables_.width; }
   SearchKernel Kernel() const { return kernel_; }
 

@@ -137,7 +137,7 @@ bool TanatosCode(std::span<const std::uint8_t> raw) {
 const std::vector<EntryPointPattern>& EntryPointPatterns() { return kEntryPointPatterns; }
 
 CheckResult EntryPointPatternCheck(FileView& file) {
-  if (!PassesExtensionList(file.Path(), "EXE DLL SYS")) return CheckResult::Miss();
+  if (!PassesExtensionListText(file.PathText(), "EXE DLL SYS")) return CheckResult::Miss();
   const auto dos = FullWindow(file, 0, mdlPE::kDosHeaderSize);
   if (dos.empty() || *LoadU16(dos, 0) != 0x5A4D) return CheckResult::Miss();
   const auto headers = ReadHeaders(file, *LoadI32(dos, mdlPE::kLfanewOffset), true);
@@ -222,7 +222,7 @@ CheckResult SectionHeuristics(FileView& file) {
 }
 
 CheckResult PeCheck(FileView& file, const SectionHeadLookup& heads) {
-  if (!PassesExtensionList(file.Path(), "EXE DLL SYS OCX")) return CheckResult::Miss();
+  if (!PassesExtensionListText(file.PathText(), "EXE DLL SYS OCX")) return CheckResult::Miss();
   const std::int32_t eLfanew = file.PeProbe();
   if (eLfanew == 0) return CheckResult::Miss();
   const std::string head = mdlPE::LastSectionHeadText(file, eLfanew);

@@ -7,6 +7,7 @@
 
 #include "checks/extension_list.hpp"
 #include "checks/marker_matcher.hpp"
+#include "checks/script_statistic.hpp"
 
 namespace kestro::checks {
 namespace {
@@ -125,14 +126,9 @@ bool StatisticHit(std::initializer_list<std::span<const std::uint8_t>> blocks) {
   std::int64_t inRange = 0;
   std::int64_t others = 0;
   for (const auto& block : blocks) {
-    for (const std::uint8_t byte : block) {
-      if (byte == 0) continue;
-      if (byte >= 32 && byte <= 57) {
-        ++inRange;
-      } else {
-        ++others;
-      }
-    }
+    const ScriptCharacterCounts counts = CountScriptCharacters(block);
+    inRange += counts.inRange;
+    others += counts.others;
   }
   return inRange > others;
 }
@@ -143,18 +139,16 @@ std::string ScriptName(const std::filesystem::path& path) {
   return "MAL.SCRIPT." + UpperAscii(dot == std::string::npos ? text : text.substr(dot + 1));
 }
 
-bool ContainsSkippingNul(std::span<const std::uint8_t> bytes, std::string_view marker) {
-  // The marker has no NUL, so searching the NUL-free text equals searching the
-  // bytes when there is no NUL; otherwise build the NUL-free text once.
-  if (std::find(bytes.begin(), bytes.end(), std::uint8_t{0}) == bytes.end()) {
-    return ContainsBytes(bytes, marker);
-  }
-  std::vector<std::uint8_t> text;
-  text.reserve(bytes.size());
-  for (const std::uint8_t byte : bytes) {
-    if (byte != 0) text.push_back(byte);
-  }
-  return ContainsBytes(text, marker);
+// The single markers of the test-file and script-infector checks, searched in
+// the file text (NULs removed) with matchers built once.
+bool HasEicarString(std::span<const std::uint8_t> bytes) {
+  static const MarkerMatcher matcher({std::string(kEicarTestString)});
+  return matcher.Find(bytes, true)[0];
+}
+
+bool HasEncodedScriptHead(std::span<const std::uint8_t> bytes) {
+  static const MarkerMatcher matcher({std::string(kEncodedScriptHead)});
+  return matcher.Find(bytes, true)[0];
 }
 
 // Writes `content` over the file at `path` safely: into a temporary file in the
@@ -191,7 +185,7 @@ const std::vector<ScriptGroup>& PhpGroups() { return kPhpGroups; }
 const std::vector<ScriptGroup>& GeneralScriptGroups() { return kGeneralGroups; }
 
 CheckResult ScriptCheck(FileView& file) {
-  if (!PassesExtensionList(file.Path(), "VBS VBE PHP BAT COM CMD")) return CheckResult::Miss();
+  if (!PassesExtensionListText(file.PathText(), "VBS VBE PHP BAT COM CMD")) return CheckResult::Miss();
   const std::int64_t size = file.Size();
   std::span<const std::uint8_t> first;
   std::span<const std::uint8_t> second;
@@ -202,7 +196,7 @@ CheckResult ScriptCheck(FileView& file) {
     second = file.Window(static_cast<std::int32_t>(size - kSecondBlockBack), kScriptBlock);
   }
 
-  if (PassesExtensionList(file.Path(), "PHP")) {
+  if (PassesExtensionListText(file.PathText(), "PHP")) {
     const MarkerHits hits = PhpTable().Matcher().Find({first, second}, true);
     return PhpTable().FirstComplete(hits) >= 0 ? CheckResult::Hit("PHP.BACKDOOR") : CheckResult::Miss();
   }
@@ -214,20 +208,20 @@ CheckResult ScriptCheck(FileView& file) {
 }
 
 CheckResult TestFileCheck(FileView& file) {
-  if (!PassesExtensionList(file.Path(), "COM")) return CheckResult::Miss();
+  if (!PassesExtensionListText(file.PathText(), "COM")) return CheckResult::Miss();
   const std::int64_t size = file.Size();
   if (size > kTestFileLimit) return CheckResult::Miss();
   const auto text = file.Window(1, static_cast<std::int32_t>(std::max<std::int64_t>(size, 0)));
-  return ContainsSkippingNul(text, kEicarTestString) ? CheckResult::Hit("EICAR-AV-TEST") : CheckResult::Miss();
+  return HasEicarString(text) ? CheckResult::Hit("EICAR-AV-TEST") : CheckResult::Miss();
 }
 
 CheckResult ScriptInfectorCheck(FileView& file, bool heal) {
-  const bool htmlFour = PassesExtensionList(file.Path(), "HTML", 4);
-  if (!htmlFour && !PassesExtensionList(file.Path(), "VBE HTM")) return CheckResult::Miss();
+  const bool htmlFour = PassesExtensionListText(file.PathText(), "HTML", 4);
+  if (!htmlFour && !PassesExtensionListText(file.PathText(), "VBE HTM")) return CheckResult::Miss();
   const std::span<const std::uint8_t> whole = file.Whole();
-  if (!ContainsSkippingNul(whole, kEncodedScriptHead)) return CheckResult::Miss();
+  if (!HasEncodedScriptHead(whole)) return CheckResult::Miss();
 
-  const bool repairable = htmlFour || PassesExtensionList(file.Path(), "HTM");
+  const bool repairable = htmlFour || PassesExtensionListText(file.PathText(), "HTM");
   // A file not longer than the appended part would be cut to nothing: it is
   // reported and left as it is.
   if (!repairable || !heal || file.Size() <= kAppendedScriptBytes) return CheckResult::Hit("VBS.ALICE.A");

@@ -48,7 +48,7 @@ CheckResult ShortcutTargetCheck(FileView& file, const TargetExistence& existence
 }
 
 CheckResult ShortcutCheck(FileView& file, const TargetExistence& existence) {
-  if (!PassesExtensionList(file.Path(), "LNK")) return CheckResult::Miss();
+  if (!PassesExtensionListText(file.PathText(), "LNK")) return CheckResult::Miss();
   const std::span<const std::uint8_t> text = file.Whole();
 
   if (CheckResult target = ShortcutTargetCheck(file, existence)) return target;

@@ -70,7 +70,7 @@ const MarkerMatcher& WholeFileMatcher() {
 const std::vector<Win32FamilyRow>& Win32FamilyRows() { return kRows; }
 
 CheckResult Win32FamilyCheck(FileView& file) {
-  if (!PassesExtensionList(file.Path(), "EXE SYS OCX DLL")) return CheckResult::Miss();
+  if (!PassesExtensionListText(file.PathText(), "EXE SYS OCX DLL")) return CheckResult::Miss();
   if (file.PeProbe() == 0 || file.Size() >= kWin32FamilySizeLimit) return CheckResult::Miss();
 
   std::optional<MarkerHits> wholeHits;

@@ -7,10 +7,19 @@
 #include "platform/file.hpp"
 
 namespace kestro::checks {
+namespace {
+
+std::string Utf8Text(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+}  // namespace
 
 FileView FileView::Open(const std::filesystem::path& path) {
   FileView view;
   view.path_ = path;
+  view.pathText_ = Utf8Text(path);
   view.handle_ = mdlPE::OpenForChecking(path);
   if (view.handle_ <= 0) {
     view.handle_ = 0;
@@ -23,10 +32,12 @@ FileView FileView::Open(const std::filesystem::path& path) {
     return view;
   }
   if (view.size_ > 0) {
-    view.head_.resize(static_cast<std::size_t>(std::min(view.size_, kHeadBytes)));
-    const std::int64_t got = platform::RawFileReadAt(view.handle_, 0, view.head_.data(), view.head_.size());
-    view.head_.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
-    view.headIsWhole_ = static_cast<std::int64_t>(view.head_.size()) == view.size_;
+    const std::int64_t head = std::min(view.size_, kHeadBytes);
+    view.memory_ = ReadBuffer(static_cast<std::size_t>(view.size_ <= kWholeBlockLimit ? view.size_ : head));
+    const std::int64_t got =
+        platform::RawFileReadAt(view.handle_, 0, view.memory_.Data(), static_cast<std::size_t>(head));
+    view.held_ = got > 0 ? static_cast<std::size_t>(got) : 0;
+    view.headIsWhole_ = static_cast<std::int64_t>(view.held_) == view.size_;
   } else {
     view.headIsWhole_ = true;
   }
@@ -36,6 +47,7 @@ FileView FileView::Open(const std::filesystem::path& path) {
 FileView FileView::FromBytes(std::filesystem::path path, std::span<const std::uint8_t> bytes) {
   FileView view;
   view.path_ = std::move(path);
+  view.pathText_ = Utf8Text(view.path_);
   view.size_ = static_cast<std::int64_t>(bytes.size());
   view.external_ = bytes;
   view.external_set_ = true;
@@ -45,10 +57,13 @@ FileView FileView::FromBytes(std::filesystem::path path, std::span<const std::ui
 
 FileView::FileView(FileView&& other) noexcept
     : path_(std::move(other.path_)),
+      pathText_(std::move(other.pathText_)),
       handle_(std::exchange(other.handle_, 0)),
       size_(other.size_),
-      head_(std::move(other.head_)),
+      memory_(std::move(other.memory_)),
+      held_(std::exchange(other.held_, 0)),
       headIsWhole_(other.headIsWhole_),
+      retired_(std::move(other.retired_)),
       external_(other.external_),
       external_set_(other.external_set_),
       windows_(std::move(other.windows_)),
@@ -63,21 +78,24 @@ void FileView::ReleaseHandle() {
 
 std::span<const std::uint8_t> FileView::Memory() const {
   if (external_set_) return external_;
-  return head_;
+  return {memory_.Data(), held_};
 }
 
 std::span<const std::uint8_t> FileView::Whole() {
   if (size_ <= 0) return {};
   if (!headIsWhole_ && handle_ > 0 && size_ <= INT32_MAX) {
-    // The head is already in memory: read only the rest.
-    Bytes all(static_cast<std::size_t>(size_));
-    std::copy(head_.begin(), head_.end(), all.begin());
-    const std::int64_t got =
-        platform::RawFileReadAt(handle_, head_.size(), all.data() + head_.size(), all.size() - head_.size());
+    const auto size = static_cast<std::size_t>(size_);
+    if (memory_.Capacity() < size) {
+      // A file beyond the block taken at open: a larger block, the head copied
+      // in. Spans handed out over the head stay valid: it is kept.
+      ReadBuffer all(size);
+      std::copy(memory_.Data(), memory_.Data() + held_, all.Data());
+      retired_.push_back(std::exchange(memory_, std::move(all)));
+    }
+    // The head is already in memory: read only the rest, behind it.
+    const std::int64_t got = platform::RawFileReadAt(handle_, held_, memory_.Data() + held_, size - held_);
     if (got >= 0) {
-      all.resize(head_.size() + static_cast<std::size_t>(got));
-      // Spans handed out over the head stay valid: keep it alive beside the whole.
-      windows_.push_back(std::exchange(head_, std::move(all)));
+      held_ += static_cast<std::size_t>(got);
       headIsWhole_ = true;
     }
   }

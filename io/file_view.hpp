@@ -7,16 +7,21 @@
 // memory: a small file is read whole when it is opened, a larger one has its head
 // read once (the header windows and the sampled bytes lie there), and the whole
 // file is read at most once, when a check needs more than a few small windows.
-// Nothing is allocated beyond the file's real size.
+// Head and rest go into one block taken at open for the whole file (up to the
+// file check's limit), so reading the rest copies nothing; the block is not
+// cleared beforehand and is reused by the thread's next view (ReadBuffer).
+// Nothing is read beyond the file's real size.
 
 #include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "io/cls_file.hpp"
 #include "io/positioned_reader.hpp"
+#include "io/read_buffer.hpp"
 
 namespace kestro::checks {
 
@@ -26,6 +31,8 @@ class FileView final : public PositionedReader {
   static constexpr std::int64_t kHeadBytes = 64 * 1024;
   // A window longer than this, outside the bytes in memory, loads the whole file.
   static constexpr std::int32_t kDirectReadLimit = 64 * 1024;
+  // Files up to this size get one block for the whole file at open.
+  static constexpr std::int64_t kWholeBlockLimit = 10 * 1024 * 1024;
 
   // Opens the file for reading with full sharing. A file that cannot be opened
   // gives a view of size -1 that reads nothing.
@@ -39,6 +46,8 @@ class FileView final : public PositionedReader {
   ~FileView() override;
 
   const std::filesystem::path& Path() const { return path_; }
+  // The path as UTF-8 text (made once; the checks test its extension often).
+  const std::string& PathText() const { return pathText_; }
   bool Opened() const { return size_ >= 0; }
 
   // Size in bytes; -1 when the file could not be opened.
@@ -66,10 +75,13 @@ class FileView final : public PositionedReader {
   std::span<const std::uint8_t> Memory() const;
 
   std::filesystem::path path_;
+  std::string pathText_;
   std::int32_t handle_ = 0;
   std::int64_t size_ = -1;
-  Bytes head_;                                 // first bytes, or the whole file
-  bool headIsWhole_ = false;
+  ReadBuffer memory_;                          // the first held_ bytes of the file
+  std::size_t held_ = 0;
+  bool headIsWhole_ = false;                   // held_ covers the file
+  std::deque<ReadBuffer> retired_;             // a head replaced by a larger block, kept for its spans
   std::span<const std::uint8_t> external_;     // FromBytes
   bool external_set_ = false;
   std::deque<Bytes> windows_;                  // windows read directly, kept for their spans

@@ -31,6 +31,7 @@ ParallelSink::ParallelSink(ScanOneFileContext& file, ArchiveScanContext& archive
     : file_(file), archive_(archive) {
   if (threads == 0) threads = 1;
   maxPending_ = static_cast<std::size_t>(threads) * 8;
+  refillAt_ = maxPending_ / 2;
   for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Worker(); });
 }
 
@@ -58,12 +59,27 @@ void ParallelSink::Worker() {
                                job->effects,   file_.longPaths, file_.clock,  job->effects.count,
                                file_.soundOn,  file_.cleanAll};
     ScanOneFile(job->path, context);
+    bool wake = false;
     {
       std::lock_guard lock(mutex_);
       job->done = true;
+      wake = awaited_ > 0 && FinishedAtFront() >= awaited_;
     }
-    jobDone_.notify_all();
+    // The walking thread is woken only when what it waits for is complete.
+    if (wake) jobDone_.notify_all();
   }
+}
+
+std::size_t ParallelSink::FinishedAtFront() const {
+  std::size_t count = 0;
+  while (count < pending_.size() && pending_[count]->done) ++count;
+  return count;
+}
+
+void ParallelSink::WaitForFinished(std::unique_lock<std::mutex>& lock, std::size_t count) {
+  awaited_ = count;
+  jobDone_.wait(lock, [&] { return FinishedAtFront() >= count; });
+  awaited_ = 0;
 }
 
 void ParallelSink::CommitReady(bool wait) {
@@ -74,7 +90,7 @@ void ParallelSink::CommitReady(bool wait) {
       if (pending_.empty()) return;
       if (!pending_.front()->done) {
         if (!wait) return;
-        jobDone_.wait(lock, [&] { return pending_.front()->done; });
+        WaitForFinished(lock, 1);
       }
       job = pending_.front();
       pending_.pop_front();
@@ -94,25 +110,22 @@ void ParallelSink::CommitReady(bool wait) {
 void ParallelSink::ScanFile(const std::filesystem::path& path) {
   auto job = std::make_shared<Job>();
   job->path = path;
+  bool full = false;
   {
     std::lock_guard lock(mutex_);
     pending_.push_back(job);
     queue_.push_back(job);
-  }
-  workAvailable_.notify_one();
-  CommitReady(false);
-  // Bound the work in flight (and the memory it holds).
-  bool full;
-  {
-    std::lock_guard lock(mutex_);
     full = pending_.size() >= maxPending_;
   }
+  workAvailable_.notify_one();
   if (full) {
+    // Bound the work in flight (and the memory it holds). The walk sleeps until
+    // the older part is finished and then hands over a batch, rather than
+    // waking for every file.
     std::unique_lock lock(mutex_);
-    jobDone_.wait(lock, [&] { return pending_.front()->done; });
-    lock.unlock();
-    CommitReady(false);
+    WaitForFinished(lock, pending_.size() - refillAt_);
   }
+  CommitReady(false);
 }
 
 void ParallelSink::ScanArchive(const std::filesystem::path& path) {

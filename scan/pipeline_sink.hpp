@@ -53,17 +53,24 @@ class ParallelSink final : public CandidateSink {
  private:
   struct Job;
   void Worker();
+  // Commits the finished jobs at the front, in hand-over order; with `wait`,
+  // first waits until at least one is finished.
   void CommitReady(bool wait);
+  // Waits (mutex held) until the first `count` jobs handed over are finished.
+  void WaitForFinished(std::unique_lock<std::mutex>& lock, std::size_t count);
+  std::size_t FinishedAtFront() const;
 
   ScanOneFileContext& file_;
   ArchiveScanContext& archive_;
-  std::size_t maxPending_;
+  std::size_t maxPending_;  // jobs in flight before the walk waits
+  std::size_t refillAt_;    // ... until only this many are left unfinished
   std::mutex mutex_;
   std::condition_variable workAvailable_;
   std::condition_variable jobDone_;
   std::deque<std::shared_ptr<Job>> pending_;  // in hand-over order
   std::deque<std::shared_ptr<Job>> queue_;    // not yet started
   bool stopping_ = false;
+  std::size_t awaited_ = 0;  // the walking thread waits for this many finished jobs at the front
   std::vector<std::thread> workers_;
 };
 

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "checks/extension_list.hpp"
+#include "platform/folder_listing.hpp"
 #include "scan/scan_texts.hpp"
 
 namespace kestro::scan {
@@ -13,48 +14,59 @@ namespace {
 
 constexpr char kSeparator = static_cast<char>(fs::path::preferred_separator);
 
-// A directory entry the walks descend into: a real folder. Links to folders
-// (symbolic links, junctions) are not followed, so a link that points back up
-// the tree cannot make the walk endless.
-bool IsWalkableFolder(const fs::directory_entry& entry) {
-  std::error_code ec;
-  const fs::file_status status = entry.symlink_status(ec);
-  if (ec) return false;
-  return fs::is_directory(status);
-}
-
-bool IsFileEntry(const fs::directory_entry& entry) {
-  std::error_code ec;
-  const fs::file_status link = entry.symlink_status(ec);
-  if (ec) return false;
-  if (fs::is_symlink(link)) {
-    // A link to a file is scanned like the file; a link to a folder is neither.
-    return fs::is_regular_file(entry.status(ec)) && !ec;
-  }
-  return !fs::is_directory(link);
-}
-
 std::string FolderText(const fs::path& folder) {
   std::string text = checks::PathUtf8(folder);
   if (text.empty() || text.back() != kSeparator) text.push_back(kSeparator);
   return text;
 }
 
-}  // namespace
+bool IsArchiveName(std::string_view pathText) {
+  return checks::PassesExtensionListText(pathText, kArchiveExtension);
+}
 
-bool HandOverCandidate(const fs::path& path, CandidateSink& sink, ScanObserver& observer) {
-  if (!checks::PassesExtensionList(path, kArchiveExtension)) {
-    std::error_code ec;
-    const std::uintmax_t size = fs::file_size(path, ec);
-    if (ec || size > kWalkSizeLimit || !checks::PassesExtensionList(path, kScanExtensions)) return false;
-    observer.StatusText(kStatusScanning);
-    observer.ArchiveLabel("");
-    sink.ScanFile(path);
-    return true;
-  }
+void HandOverFile(const fs::path& path, CandidateSink& sink, ScanObserver& observer) {
+  observer.StatusText(kStatusScanning);
+  observer.ArchiveLabel("");
+  sink.ScanFile(path);
+}
+
+bool HandOverArchive(const fs::path& path, CandidateSink& sink, ScanObserver& observer) {
   if (!sink.AcceptsArchive(path)) return false;
   observer.StatusText(kStatusExtracting);
   sink.ScanArchive(path);
+  return true;
+}
+
+}  // namespace
+
+// One folder of the walks: its path, the text a child's path begins with (in
+// the system's characters, as `folder / name` would build it), and its UTF-8
+// text for the scan-path label and the extension tests. Built once per folder,
+// so that a file costs no path parsing unless it is handed over.
+struct ScanRun::WalkFolder {
+  explicit WalkFolder(fs::path folder) : path(std::move(folder)), text(FolderText(path)) {
+    const fs::path::string_type withChild = (path / "x").native();
+    childPrefix = withChild.substr(0, withChild.size() - 1);
+  }
+  fs::path Child(std::basic_string_view<fs::path::value_type> name) const {
+    fs::path::string_type native = childPrefix;
+    native.append(name);
+    return fs::path(std::move(native));
+  }
+
+  fs::path path;
+  std::string text;
+  fs::path::string_type childPrefix;
+};
+
+bool HandOverCandidate(const fs::path& path, CandidateSink& sink, ScanObserver& observer) {
+  const std::string text = checks::PathUtf8(path);
+  if (IsArchiveName(text)) return HandOverArchive(path, sink, observer);
+  if (!checks::PassesExtensionListText(text, kScanExtensions)) return false;
+  std::error_code ec;
+  const std::uintmax_t size = fs::file_size(path, ec);
+  if (ec || size > kWalkSizeLimit) return false;
+  HandOverFile(path, sink, observer);
   return true;
 }
 
@@ -95,6 +107,18 @@ bool ScanRun::ScanContextMenu(const std::string& targetText) {
   return StartFromCommand(text);
 }
 
+bool ScanRun::ScanContextMenu(const fs::path& folder) {
+  if (state_.ScanRunning) {
+    observer_.BringScanPageForward();
+    return false;
+  }
+  const std::string text = FolderText(folder);
+  state_.ScanTarget = fs::path(std::u8string(text.begin(), text.end()));
+  services_.WriteScanHeader(state_.ScanTarget);
+  Run();
+  return true;
+}
+
 void ScanRun::Run() {
   BeginState();
 
@@ -128,8 +152,9 @@ bool ScanRun::Enters(const fs::path& folder) const {
   return options_.Filter == nullptr || options_.Filter->EntersFolder(folder);
 }
 
-bool ScanRun::Takes(const fs::path& file) const {
-  return options_.Filter == nullptr || options_.Filter->TakesFile(file);
+bool ScanRun::Takes(const WalkFolder& folder, platform::FolderListing& listing) const {
+  // The file's path is built only for a filter that asks for it.
+  return options_.Filter == nullptr || options_.Filter->TakesFile(folder.Child(listing.NativeName()));
 }
 
 void ScanRun::BeginState() {
@@ -142,50 +167,66 @@ void ScanRun::BeginState() {
 }
 
 void ScanRun::CountingWalk(const fs::path& folder) {
-  std::error_code ec;
-  fs::directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec);
-  if (ec) return;
-  for (const fs::directory_iterator end; it != end && !state_.StopRequested; it.increment(ec)) {
-    if (IsWalkableFolder(*it)) {
-      if (!Enters(it->path())) continue;
-      ++state_.TotalFolders;
-      observer_.Counted(state_.TotalFiles, state_.TotalFolders);
-      CountingWalk(it->path());
-    } else if (IsFileEntry(*it) && Takes(it->path())) {
-      pump_.PumpMessages();
-      ++state_.TotalFiles;
-      observer_.Counted(state_.TotalFiles, state_.TotalFolders);
+  platform::FolderListing listing(folder);
+  if (!listing.Opened()) return;
+  const WalkFolder here(folder);
+  while (!state_.StopRequested && listing.Next()) {
+    switch (listing.Kind()) {
+      case platform::ListedKind::Folder: {
+        const fs::path child = here.Child(listing.NativeName());
+        if (!Enters(child)) break;
+        ++state_.TotalFolders;
+        observer_.Counted(state_.TotalFiles, state_.TotalFolders);
+        CountingWalk(child);
+        break;
+      }
+      case platform::ListedKind::File:
+      case platform::ListedKind::OtherFile:
+        if (!Takes(here, listing)) break;
+        pump_.PumpMessages();
+        ++state_.TotalFiles;
+        observer_.Counted(state_.TotalFiles, state_.TotalFolders);
+        break;
+      case platform::ListedKind::Skipped:
+        break;
     }
-    if (ec) break;
   }
-  if (!ec && !state_.StopRequested) observer_.StatusColour(kColourRed);
+  if (!listing.Failed() && !state_.StopRequested) observer_.StatusColour(kColourRed);
 }
 
 void ScanRun::ScanningWalk(const fs::path& folder, std::uint32_t& counter) {
-  std::error_code ec;
-  fs::directory_iterator it(folder, ec);
-  if (ec) {
+  platform::FolderListing listing(folder);
+  if (!listing.Opened()) {
     observer_.FolderNotListed(folder);
     return;
   }
-  for (const fs::directory_iterator end; it != end; it.increment(ec)) {
+  const WalkFolder here(folder);
+  while (listing.Next()) {
     if (state_.StopRequested) {
       if (!options_.IsWindowsXP) observer_.TaskbarProgressClear();
       return;
     }
-    if (IsWalkableFolder(*it)) {
-      if (Enters(it->path())) ScanningWalk(it->path(), counter);
-    } else if (IsFileEntry(*it) && Takes(it->path())) {
-      VisitFile(folder, it->path(), counter);
+    switch (listing.Kind()) {
+      case platform::ListedKind::Folder: {
+        const fs::path child = here.Child(listing.NativeName());
+        if (Enters(child)) ScanningWalk(child, counter);
+        break;
+      }
+      case platform::ListedKind::File:
+      case platform::ListedKind::OtherFile:
+        if (Takes(here, listing)) VisitFile(here, listing, counter);
+        break;
+      case platform::ListedKind::Skipped:
+        break;
     }
-    if (ec) break;
   }
 }
 
-void ScanRun::VisitFile(const fs::path& folder, const fs::path& path, std::uint32_t& counter) {
+void ScanRun::VisitFile(const WalkFolder& folder, platform::FolderListing& listing, std::uint32_t& counter) {
   pump_.PumpMessages();
   ++counter;
-  observer_.ScanPathLabel(ShortenScanPath(FolderText(folder), checks::PathUtf8(path.filename()), kSeparator));
+  const std::string_view name = listing.Name();
+  observer_.ScanPathLabel(ShortenScanPath(folder.text, name, kSeparator));
   state_.FilesScanned = counter;
   int percent = 0;
   if (state_.TotalFiles > 0) {
@@ -201,7 +242,17 @@ void ScanRun::VisitFile(const fs::path& folder, const fs::path& path, std::uint3
   observer_.FilesScannedLabel(static_cast<std::uint64_t>(state_.FilesScanned) +
                               static_cast<std::uint64_t>(state_.ArchiveMembersScanned));
 
-  HandOverCandidate(path, sink_, observer_);
+  // The candidate rules on the path text; the size is asked for only of a file
+  // whose name passes, and a path is built only for what is handed over.
+  pathText_.assign(folder.text).append(name);
+  if (IsArchiveName(pathText_)) {
+    HandOverArchive(folder.Child(listing.NativeName()), sink_, observer_);
+    return;
+  }
+  if (!checks::PassesExtensionListText(pathText_, kScanExtensions)) return;
+  const std::int64_t size = listing.FileSize();
+  if (size < 0 || static_cast<std::uint64_t>(size) > kWalkSizeLimit) return;
+  HandOverFile(folder.Child(listing.NativeName()), sink_, observer_);
 }
 
 void ScanRun::Finish(std::uint32_t detections) {

@@ -13,6 +13,10 @@
 
 #include "scan/scan_state.hpp"
 
+namespace kestro::platform {
+class FolderListing;
+}
+
 namespace kestro::scan {
 
 enum class MessageIcon { Information, Exclamation, Error };
@@ -150,6 +154,11 @@ class ScanRun {
   // A folder handed over from the shell (the program's command line): the same
   // rules as the Scan command, and the target gets a trailing separator.
   bool ScanContextMenu(const std::string& targetText);
+  bool ScanContextMenu(const char* targetText) { return ScanContextMenu(std::string(targetText)); }
+  // A folder whose hand-over text the caller has already accepted (a window
+  // that checks the text itself): only the busy rule applies, and the target
+  // gets a trailing separator of the platform.
+  bool ScanContextMenu(const std::filesystem::path& folder);
 
   // Runs the whole scan of state.ScanTarget.
   void Run();
@@ -161,13 +170,14 @@ class ScanRun {
   const std::string& FinishMessage() const { return finishMessage_; }
 
  private:
+  struct WalkFolder;
+
   void BeginState();
   bool Enters(const std::filesystem::path& folder) const;
-  bool Takes(const std::filesystem::path& file) const;
+  bool Takes(const WalkFolder& folder, platform::FolderListing& listing) const;
   void CountingWalk(const std::filesystem::path& folder);
   void ScanningWalk(const std::filesystem::path& folder, std::uint32_t& counter);
-  void VisitFile(const std::filesystem::path& folder, const std::filesystem::path& path,
-                 std::uint32_t& counter);
+  void VisitFile(const WalkFolder& folder, platform::FolderListing& listing, std::uint32_t& counter);
   void Finish(std::uint32_t detections);
   void EndState();
 
@@ -179,6 +189,7 @@ class ScanRun {
   CandidateSink& sink_;
   ScanOptions options_;
   std::string finishMessage_;
+  std::string pathText_;  // the visited file's path as UTF-8, reused from file to file
 };
 
 }  // namespace kestro::scan

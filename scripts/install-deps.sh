@@ -14,6 +14,7 @@ packages=(
   clang libclang-rt-14-dev
   gzip
   python3
+  openssl osslsigncode
 )
 
 missing=()

@@ -8,11 +8,17 @@ namespace {
 namespace fs = std::filesystem;
 using sigdb::DatabaseKind;
 
-DatabaseKind KindAt(int k) { return static_cast<DatabaseKind>(k); }
+DatabaseKind KindAt(int k) {
+  return static_cast<DatabaseKind>(k);
+}
 
-std::string FileName(DatabaseKind kind) { return std::string(sigdb::DatabaseFileName(kind)); }
+std::string FileName(DatabaseKind kind) {
+  return std::string(sigdb::DatabaseFileName(kind));
+}
 
-fs::path TargetPath(const fs::path& folder, DatabaseKind kind) { return folder / FileName(kind); }
+fs::path TargetPath(const fs::path& folder, DatabaseKind kind) {
+  return folder / FileName(kind);
+}
 
 void RemoveStaged(const fs::path& folder, UpdateFiles& files) {
   for (int k = 0; k < kDatabaseCount; ++k) files.Remove(StagedDatabasePath(folder, KindAt(k)));
@@ -24,7 +30,7 @@ DatabaseCheck FetchOne(const DatabaseUpdateRequest& request, DatabaseKind kind, 
   DatabaseCheck refused;
   const DatabaseSource& source = request.sources[static_cast<std::size_t>(kind)];
   if (source.url.empty()) {
-    refused.reason = "the update index gives no address for it";
+    refused.reason = request.noAddressReason;
     return refused;
   }
   const fs::path staged = StagedDatabasePath(request.folder, kind);
@@ -64,18 +70,24 @@ bool StagedEqualCurrent(const fs::path& folder, UpdateFiles& files) {
 
 }  // namespace
 
-std::array<DatabaseSource, kDatabaseCount> DatabaseSources(const UpdateIndex& index, const std::string& indexUrl) {
+std::array<DatabaseSource, kDatabaseCount> DatabaseSources(const UpdateIndex& index,
+                                                           const std::string& indexUrl) {
   std::array<DatabaseSource, kDatabaseCount> sources;
   for (std::size_t k = 0; k < sources.size(); ++k) {
-    sources[k].url = index.databaseUrls[k].empty() ? std::string() : ResolveUrl(indexUrl, index.databaseUrls[k]);
+    sources[k].url =
+        index.databaseUrls[k].empty() ? std::string() : ResolveUrl(indexUrl, index.databaseUrls[k]);
     sources[k].digest = index.digests[k];
   }
   return sources;
 }
 
-fs::path StagedDatabasePath(const fs::path& folder, DatabaseKind kind) { return folder / (FileName(kind) + ".new"); }
+fs::path StagedDatabasePath(const fs::path& folder, DatabaseKind kind) {
+  return folder / (FileName(kind) + ".new");
+}
 
-fs::path KeptDatabasePath(const fs::path& folder, DatabaseKind kind) { return folder / (FileName(kind) + ".old"); }
+fs::path KeptDatabasePath(const fs::path& folder, DatabaseKind kind) {
+  return folder / (FileName(kind) + ".old");
+}
 
 DatabaseUpdateOutcome UpdateDatabases(const DatabaseUpdateRequest& request, UrlDownloader& downloader,
                                       UpdateFiles& files, DatabaseUpdateObserver& observer) {
@@ -120,7 +132,8 @@ ReplaceOutcome ReplaceDatabases(const fs::path& folder, UpdateFiles& files) {
   for (int k = 0; k < kDatabaseCount; ++k) {
     const DatabaseKind kind = KindAt(k);
     hadFile[static_cast<std::size_t>(k)] = files.FileSize(TargetPath(folder, kind)).has_value();
-    if (hadFile[static_cast<std::size_t>(k)] && !files.Copy(TargetPath(folder, kind), KeptDatabasePath(folder, kind))) {
+    if (hadFile[static_cast<std::size_t>(k)] &&
+        !files.Copy(TargetPath(folder, kind), KeptDatabasePath(folder, kind))) {
       removeKept();
       RemoveStaged(folder, files);
       outcome.reason = "a copy of " + FileName(kind) + " could not be kept aside";

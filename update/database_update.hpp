@@ -28,7 +28,8 @@ struct DatabaseSource {
 };
 
 // The three sources of an index read from `indexUrl`.
-std::array<DatabaseSource, kDatabaseCount> DatabaseSources(const UpdateIndex& index, const std::string& indexUrl);
+std::array<DatabaseSource, kDatabaseCount> DatabaseSources(const UpdateIndex& index,
+                                                           const std::string& indexUrl);
 
 // The temporary names beside a database: the download, and the copy of the
 // file in use kept while the three are replaced.
@@ -42,7 +43,8 @@ class DatabaseUpdateObserver {
   virtual void DownloadStarting(sigdb::DatabaseKind kind) = 0;
   virtual void DownloadProgress(sigdb::DatabaseKind, std::uint64_t /*received*/, std::uint64_t /*total*/) {}
   // The download was fetched and checked: `check.ok`, or the reason it is refused.
-  virtual void DownloadChecked(sigdb::DatabaseKind kind, const DatabaseCheck& check, const FileDigest& digest) = 0;
+  virtual void DownloadChecked(sigdb::DatabaseKind kind, const DatabaseCheck& check,
+                               const FileDigest& digest) = 0;
 };
 
 struct DatabaseUpdateOutcome {
@@ -61,6 +63,8 @@ struct DatabaseUpdateRequest {
   std::filesystem::path folder;  // where DB_0x.avn, DB_1x.avn, DB_2x.avn live
   std::array<DatabaseSource, kDatabaseCount> sources;
   bool keepWhenIdentical = false;  // answer Unchanged instead of replacing equal files
+  // The reason given for a database without an address.
+  std::string noAddressReason = "the update index gives no address for it";
 };
 
 // Fetches and verifies the three databases in order, stopping at the first that

@@ -13,8 +13,12 @@ DatabaseCheck Refused(std::string reason) {
 
 }  // namespace
 
-std::string DigestMismatchReason() { return "the file does not match the SHA-256 digest of the update index"; }
-std::string MalformedDigestReason() { return "the SHA-256 line of the update index for this file is malformed"; }
+std::string DigestMismatchReason() {
+  return "the file does not match the SHA-256 digest of the update index";
+}
+std::string MalformedDigestReason() {
+  return "the SHA-256 line of the update index for this file is malformed";
+}
 
 DatabaseCheck VerifyDatabase(std::span<const std::uint8_t> bytes, sigdb::DatabaseKind kind,
                              const FileDigest& digest) {
@@ -23,12 +27,14 @@ DatabaseCheck VerifyDatabase(std::span<const std::uint8_t> bytes, sigdb::Databas
     return Refused(DigestMismatchReason());
   }
   if (bytes.empty()) return Refused("the file is empty");
-  if (bytes.size() > static_cast<std::size_t>(sigdb::kMaxDatabaseBytes)) return Refused("the file is too large for a database");
+  if (bytes.size() > static_cast<std::size_t>(sigdb::kMaxDatabaseBytes))
+    return Refused("the file is too large for a database");
 
   sigdb::SignatureList list;
   sigdb::DatabaseValues values;
   const sigdb::LoadOutcome outcome = sigdb::LoadDatabaseBytes(bytes, kind, list, values);
-  if (outcome.status == sigdb::LoadStatus::TooManyLines) return Refused("the file has more lines than a database may hold");
+  if (outcome.status == sigdb::LoadStatus::TooManyLines)
+    return Refused("the file has more lines than a database may hold");
   if (outcome.status != sigdb::LoadStatus::Loaded) return Refused("the file could not be loaded");
   if (outcome.stop == sigdb::LoadStop::BadHeaderDate) {
     return Refused("the header date is not a date (the file does not decipher as a database)");
@@ -41,7 +47,8 @@ DatabaseCheck VerifyDatabase(std::span<const std::uint8_t> bytes, sigdb::Databas
     if (outcome.stop == sigdb::LoadStop::EndOfFile || outcome.stopLine + 1 == outcome.lines) {
       return Refused("the file does not end with a line end (it is cut short)");
     }
-    if (outcome.records == 0) return Refused("its first record is not a record (the file does not decipher as a database)");
+    if (outcome.records == 0)
+      return Refused("its first record is not a record (the file does not decipher as a database)");
     return Refused("line " + std::to_string(outcome.stopLine + 1) + " is not a record (the file is damaged)");
   }
   if (kind == sigdb::DatabaseKind::FileChecksum && !values.DatabaseDate) {

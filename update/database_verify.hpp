@@ -15,8 +15,8 @@ namespace kestro::update {
 
 struct DatabaseCheck {
   bool ok = false;
-  std::string reason;      // why the file is refused, for the user; empty when ok
-  std::size_t records = 0; // records the file holds (when ok)
+  std::string reason;       // why the file is refused, for the user; empty when ok
+  std::size_t records = 0;  // records the file holds (when ok)
 };
 
 // A file is sound when it matches its digest (when the index gives one), is not

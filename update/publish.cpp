@@ -92,8 +92,8 @@ PublishOutcome PublishUpdate(const PublishRequest& request) {
     const std::vector<std::uint8_t> bytes(text->begin(), text->end());
     const DatabaseCheck check = VerifyDatabase(bytes, kind, {});
     if (!check.ok) {
-      outcome.error = PathText(request.databases[k]) + " is not a sound " + std::string(sigdb::DatabaseFileName(kind)) +
-                      ": " + check.reason;
+      outcome.error = PathText(request.databases[k]) + " is not a sound " +
+                      std::string(sigdb::DatabaseFileName(kind)) + ": " + check.reason;
       return outcome;
     }
     if (kind == sigdb::DatabaseKind::FileChecksum) {
@@ -120,8 +120,9 @@ PublishOutcome PublishUpdate(const PublishRequest& request) {
     }
     changeLog = WithCrLf(*text);
   } else {
-    changeLog = "KESTRO Antivirus " + request.version + "\r\nSignature databases " + values.DatabaseVersion + " of " +
-                (values.DatabaseDate ? sigdb::FormatDatabaseDate(*values.DatabaseDate) : std::string()) + "\r\n";
+    changeLog =
+        "KESTRO Antivirus " + request.version + "\r\nSignature databases " + values.DatabaseVersion + " of " +
+        (values.DatabaseDate ? sigdb::FormatDatabaseDate(*values.DatabaseDate) : std::string()) + "\r\n";
   }
   if (!changeLog.empty() && !changeLog.ends_with("\r\n")) changeLog += "\r\n";
 

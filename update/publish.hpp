@@ -19,12 +19,12 @@ namespace kestro::update {
 
 struct PublishRequest {
   std::filesystem::path outFolder;
-  std::string version;                                   // "4.3"
-  std::string programUrl;                                // line 3; empty: the program file's name
-  std::optional<std::filesystem::path> programFile;      // copied beside the index, digest in line 10
-  std::string baseUrl;                                   // empty: lines 4-6 hold names relative to the index
-  std::optional<std::filesystem::path> changeLog;        // empty: a short text naming the versions
-  std::array<std::filesystem::path, 3> databases;        // DB_0x, DB_1x, DB_2x in that order
+  std::string version;                               // "4.3"
+  std::string programUrl;                            // line 3; empty: the program file's name
+  std::optional<std::filesystem::path> programFile;  // copied beside the index, digest in line 10
+  std::string baseUrl;                               // empty: lines 4-6 hold names relative to the index
+  std::optional<std::filesystem::path> changeLog;    // empty: a short text naming the versions
+  std::array<std::filesystem::path, 3> databases;    // DB_0x, DB_1x, DB_2x in that order
 };
 
 struct PublishOutcome {

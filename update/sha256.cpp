@@ -31,7 +31,9 @@ int HexDigitValue(char c) {
 
 }  // namespace
 
-Sha256::Sha256() { Reset(); }
+Sha256::Sha256() {
+  Reset();
+}
 
 void Sha256::Reset() {
   state_ = {0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19};
@@ -105,11 +107,13 @@ Sha256Digest Sha256::Finish() {
   tail[0] = 0x80;
   // Pad to 56 bytes modulo 64, then the length as a big-endian 64-bit number.
   const std::size_t padding = (pendingCount_ < 56 ? 56 : 120) - pendingCount_;
-  for (int i = 0; i < 8; ++i) tail[padding + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bitLength >> (56 - 8 * i));
+  for (int i = 0; i < 8; ++i)
+    tail[padding + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(bitLength >> (56 - 8 * i));
   Add(std::span<const std::uint8_t>(tail.data(), padding + 8));
   Sha256Digest digest{};
   for (std::size_t i = 0; i < 8; ++i) {
-    for (std::size_t j = 0; j < 4; ++j) digest[4 * i + j] = static_cast<std::uint8_t>(state_[i] >> (24 - 8 * j));
+    for (std::size_t j = 0; j < 4; ++j)
+      digest[4 * i + j] = static_cast<std::uint8_t>(state_[i] >> (24 - 8 * j));
   }
   Reset();
   return digest;

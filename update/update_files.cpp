@@ -45,7 +45,7 @@ class NativeFiles final : public UpdateFiles {
   }
 
   bool Replace(const fs::path& from, const fs::path& to) override {
-    return platform::RelocateFile(platform::NativeFileOps(), from, to, true) == platform::FileError::None;
+    return platform::NativeFileOps().RenameFile(from, to, true) == platform::FileError::None;
   }
 };
 

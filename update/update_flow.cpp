@@ -11,9 +11,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Line(std::string_view text) { return std::string(text) + std::string(kLineEnd); }
+std::string Line(std::string_view text) {
+  return std::string(text) + std::string(kLineEnd);
+}
 
-std::string TextOf(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+std::string TextOf(const std::vector<std::uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
 
 // A failure the flow cannot go on from: ends the check with "Server error !".
 struct ServerFailure : std::runtime_error {
@@ -73,7 +77,9 @@ std::string ServerFolderAddress(std::string_view serverBase) {
 UpdateFlow::UpdateFlow(UpdateSettings settings, UpdateServices services)
     : settings_(std::move(settings)), services_(std::move(services)) {}
 
-std::string UpdateFlow::IndexUrl() const { return ServerFolderAddress(settings_.serverBase) + std::string(kIndexFileName); }
+std::string UpdateFlow::IndexUrl() const {
+  return ServerFolderAddress(settings_.serverBase) + std::string(kIndexFileName);
+}
 
 void UpdateFlow::Run() {
   UpdateView& view = services_.view;
@@ -113,21 +119,25 @@ void UpdateFlow::Check() {
   }
 
   if (sigdb::DatabaseAgeRule(services_.databaseValues, services_.today())) {
-    UpdateTheDatabases();
+    UpdateTheDatabases(indexRead, indexError);
     files.Remove(indexPath);
     return;
   }
   CheckTheProgram(indexRead, indexError);
 }
 
-void UpdateFlow::UpdateTheDatabases() {
+void UpdateFlow::UpdateTheDatabases(bool indexRead, const std::string& indexError) {
   UpdateView& view = services_.view;
   view.AppendText(Line(kUpdateFound));
   DatabaseUpdateRequest request;
   request.folder = settings_.programFolder;
   request.sources = DatabaseSources(held_, IndexUrl());
+  // Addresses of an earlier check in this run are still used; without any, the
+  // reason is the index that could not be fetched.
+  if (!indexRead) request.noAddressReason = indexError;
   DatabaseLines lines(view);
-  const DatabaseUpdateOutcome outcome = UpdateDatabases(request, services_.downloader, services_.files, lines);
+  const DatabaseUpdateOutcome outcome =
+      UpdateDatabases(request, services_.downloader, services_.files, lines);
   switch (outcome.result) {
     case DatabaseUpdateOutcome::Result::Replaced:
     case DatabaseUpdateOutcome::Result::Unchanged:
@@ -184,11 +194,13 @@ void UpdateFlow::StartProgramDownload() {
     view.AppendText(Line(Failed(MalformedDigestReason())));
     return;
   }
-  const fs::path finalPath = settings_.programFolder / ProgramUpdateFileName(held_.serverDigits, held_.programExtension);
+  const fs::path finalPath =
+      settings_.programFolder / ProgramUpdateFileName(held_.serverDigits, held_.programExtension);
   fs::path partial = finalPath;
   partial += std::string(kPartialSuffix);
   if (!services_.files.Remove(partial)) {
-    view.AppendText(Line(Failed("the old temporary file " + partial.filename().string() + " cannot be removed")));
+    view.AppendText(
+        Line(Failed("the old temporary file " + partial.filename().string() + " cannot be removed")));
     return;
   }
   std::string error;
@@ -208,14 +220,16 @@ void UpdateFlow::ShowChangeLog() {
   UpdateFiles& files = services_.files;
   const fs::path logPath = settings_.appDataFolder / kChangeLogTempName;
   files.Remove(logPath);
-  services_.downloader.Fetch(ServerFolderAddress(settings_.serverBase) + std::string(kChangeLogFileName), logPath, {});
+  services_.downloader.Fetch(ServerFolderAddress(settings_.serverBase) + std::string(kChangeLogFileName),
+                             logPath, {});
   const auto bytes = files.ReadAll(logPath, kMaxChangeLogBytes);
   if (!bytes) throw ServerFailure("the change log cannot be read");
   services_.view.AppendText(kRule + TextOf(*bytes) + kRule + std::string(kLineEnd));
   files.Remove(logPath);
 }
 
-void UpdateFlow::OnDownloadProgress(std::uint64_t received, std::uint64_t total, const fs::path& destination) {
+void UpdateFlow::OnDownloadProgress(std::uint64_t received, std::uint64_t total,
+                                    const fs::path& destination) {
   if (programDownload_ != ProgramDownload::Running || destination != programPartial_ || total == 0) return;
   services_.view.ShowProgress(received, total);
 }

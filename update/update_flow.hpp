@@ -41,11 +41,11 @@ class UpdateView {
 };
 
 struct UpdateSettings {
-  std::string serverBase;                // address of the folder holding update.txt, ending in "/"
-  std::filesystem::path programFolder;   // the databases and the downloaded installer
-  std::filesystem::path appDataFolder;   // KESTRO.tmp and Log.tmp
-  std::string programName;               // ProgramTitle
-  std::string localVersion;              // EngineVersion, "4.2"
+  std::string serverBase;               // address of the folder holding update.txt, ending in "/"
+  std::filesystem::path programFolder;  // the databases and the downloaded installer
+  std::filesystem::path appDataFolder;  // KESTRO.tmp and Log.tmp
+  std::string programName;              // ProgramTitle
+  std::string localVersion;             // EngineVersion, "4.2"
 };
 
 struct UpdateServices {
@@ -56,7 +56,7 @@ struct UpdateServices {
   UpdateView& view;
   const sigdb::DatabaseValues& databaseValues;  // of the databases loaded at start
   std::function<sigdb::Date()> today;
-  std::function<void()> databasesReplaced;      // optional: told after new databases are in place
+  std::function<void()> databasesReplaced;  // optional: told after new databases are in place
 };
 
 inline constexpr std::string_view kIndexFileName = "update.txt";
@@ -93,7 +93,8 @@ class UpdateFlow {
 
   // Events of the background download. `destination` tells which download they
   // belong to; events of any other file are ignored.
-  void OnDownloadProgress(std::uint64_t received, std::uint64_t total, const std::filesystem::path& destination);
+  void OnDownloadProgress(std::uint64_t received, std::uint64_t total,
+                          const std::filesystem::path& destination);
   void OnDownloadError(const std::filesystem::path& destination, const std::string& reason);
   void OnDownloadComplete(std::uint64_t total, const std::filesystem::path& destination);
 
@@ -107,7 +108,7 @@ class UpdateFlow {
  private:
   std::string IndexUrl() const;
   void Check();
-  void UpdateTheDatabases();
+  void UpdateTheDatabases(bool indexRead, const std::string& indexError);
   void CheckTheProgram(bool indexRead, const std::string& indexError);
   void StartProgramDownload();
   void ShowChangeLog();

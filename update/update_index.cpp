@@ -36,7 +36,9 @@ std::string_view ServerVersionOfLine(std::string_view line) {
   return line.substr(kVersionColumn - 1, kVersionWidth);
 }
 
-std::string ServerDigitsOfLine(std::string_view line) { return VersionDigits(ServerVersionOfLine(line)); }
+std::string ServerDigitsOfLine(std::string_view line) {
+  return VersionDigits(ServerVersionOfLine(line));
+}
 
 std::string ExtensionOfUrl(std::string_view url) {
   const std::size_t dot = url.rfind('.');

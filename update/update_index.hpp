@@ -43,12 +43,12 @@ enum DigestSlot : std::size_t { kDigestDb0 = 0, kDigestDb1 = 1, kDigestDb2 = 2, 
 // The values the updater keeps after reading an index. They live for the whole
 // run: a line the index lacks leaves its value as an earlier check set it.
 struct UpdateIndex {
-  std::string serverDigits;                   // line 2: version, dots removed
-  std::string serverVersion;                  // line 2: the same characters with their dots, for messages
-  std::string programUrl;                     // line 3
-  std::string programExtension;               // ".exe": "." + the text after the last "." of line 3
-  std::array<std::string, 3> databaseUrls;    // lines 4-6
-  std::array<FileDigest, 4> digests;          // lines 7-10, read afresh from every index
+  std::string serverDigits;                 // line 2: version, dots removed
+  std::string serverVersion;                // line 2: the same characters with their dots, for messages
+  std::string programUrl;                   // line 3
+  std::string programExtension;             // ".exe": "." + the text after the last "." of line 3
+  std::array<std::string, 3> databaseUrls;  // lines 4-6
+  std::array<FileDigest, 4> digests;        // lines 7-10, read afresh from every index
 };
 
 // Reads index text into `held`. Lines 2-6 overwrite the values they set and
@@ -71,7 +71,7 @@ FileDigest ParseDigestLine(std::string_view line);
 
 // What the publishing tool writes.
 struct IndexContent {
-  std::string version;                  // "4.3": at most kVersionWidth characters
+  std::string version;  // "4.3": at most kVersionWidth characters
   std::string programUrl;
   std::array<std::string, 3> databaseUrls;
   std::array<std::optional<Sha256Digest>, 4> digests;  // none: that line is left empty

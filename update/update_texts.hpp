@@ -14,14 +14,16 @@ inline constexpr std::string_view kNotConnectedLine = "Your computer is not conn
 inline constexpr std::string_view kCheckForUpdate = "Check for update";
 inline constexpr std::string_view kUpdateFound = "Update found !";
 inline constexpr std::string_view kSuccess = " SUCCESS";
-inline constexpr std::string_view kDatabasesUpdated = "Update complete, please restart the program to take effect !";
+inline constexpr std::string_view kDatabasesUpdated =
+    "Update complete, please restart the program to take effect !";
 inline constexpr std::string_view kDatabasesUpToDate = "Your all KESTRO database already up to date !";
 inline constexpr std::string_view kDownloadingProgram = "Downloading program update ... ";
 inline constexpr std::string_view kServerError = "Server error !";
 inline constexpr std::string_view kErrorDownload = "Error Download ...";
 inline constexpr std::string_view kProgramDownloaded = "Update complete !!";
 inline constexpr std::string_view kAskInstall = "Are you sure want to install new update ?";
-inline constexpr std::string_view kNotConnectedMessage = "Not Connected\r\nYour computer is not connected to Internet";
+inline constexpr std::string_view kNotConnectedMessage =
+    "Not Connected\r\nYour computer is not connected to Internet";
 
 // "Downloading database update N ... " for N = 1, 2, 3.
 inline std::string DownloadingDatabase(int number) {
@@ -33,7 +35,9 @@ inline std::string LatestVersionLine(std::string_view programName) {
 }
 
 // Where " SUCCESS" would stand when a step fails.
-inline std::string Failed(std::string_view reason) { return " FAILED: " + std::string(reason); }
+inline std::string Failed(std::string_view reason) {
+  return " FAILED: " + std::string(reason);
+}
 
 inline constexpr std::string_view kDatabasesNotChanged = "Update failed, your databases were not changed !";
 inline constexpr std::string_view kReplacingDatabases = "Replacing the databases ... ";

@@ -20,13 +20,20 @@ inline std::wstring WideFrom(std::string_view text, UINT codePage) {
 
 inline std::string NarrowFrom(std::wstring_view text, UINT codePage) {
   if (text.empty()) return {};
-  const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
+                                    nullptr, nullptr);
   std::string narrow(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr, nullptr);
+  if (n > 0)
+    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr,
+                        nullptr);
   return narrow;
 }
 
-inline std::wstring WideFromAnsi(std::string_view text) { return WideFrom(text, CP_ACP); }
-inline std::string AnsiFrom(std::wstring_view text) { return NarrowFrom(text, CP_ACP); }
+inline std::wstring WideFromAnsi(std::string_view text) {
+  return WideFrom(text, CP_ACP);
+}
+inline std::string AnsiFrom(std::wstring_view text) {
+  return NarrowFrom(text, CP_ACP);
+}
 
 }  // namespace kestro::update_page

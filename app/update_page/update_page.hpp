@@ -17,13 +17,14 @@ namespace kestro::update_page {
 
 struct UpdatePageHost {
   HWND mainWindow;
-  std::wstring programTitle;            // message box titles and the "latest version" line
-  std::filesystem::path programFolder;  // the databases and the downloaded installer
-  std::wstring serverBase;              // empty: UpdateServerAddress()
+  std::wstring programTitle;                // message box titles and the "latest version" line
+  std::filesystem::path programFolder;      // the databases and the downloaded installer
+  std::wstring serverBase;                  // empty: UpdateServerAddress()
   std::function<void()> databasesReplaced;  // told after new databases are in place
-  std::wstring engineVersion;           // EngineVersion ("4.2"); empty: this build's engine version
-  const sigdb::DatabaseValues* databaseValues = nullptr;  // the loaded databases; null counts as out of date
-  std::filesystem::path appDataFolder;  // empty: the user's application-data folder (KESTRO.tmp, Log.tmp)
+  std::wstring engineVersion;               // EngineVersion ("4.2"); empty: this build's engine version
+  const sigdb::DatabaseValues* databaseValues =
+      nullptr;                              // the loaded databases; null: read from DB_0x.avn at creation
+  std::filesystem::path appDataFolder;      // empty: the user's application-data folder (KESTRO.tmp, Log.tmp)
   std::function<bool()> connectivityProbe;  // empty: Cek_Lin of KESTROInet.dll in the program folder
 };
 
@@ -49,9 +50,9 @@ void OpenHelpMenuLink(HWND owner, const std::wstring& title, const std::wstring&
 std::wstring UpdateServerAddress();
 
 // Control ids of the page, for tests and the main window.
-inline constexpr int kIdInfo = 4101;      // txtInfo
-inline constexpr int kIdProgress = 4102;  // progUpd
-inline constexpr int kIdUpdateNow = 4103; // cmdUpdate, "&Update Now"
+inline constexpr int kIdInfo = 4101;       // txtInfo
+inline constexpr int kIdProgress = 4102;   // progUpd
+inline constexpr int kIdUpdateNow = 4103;  // cmdUpdate, "&Update Now"
 inline constexpr int kIdProgressText = 4104;
 
 }  // namespace kestro::update_page

@@ -49,7 +49,8 @@ void PageView::ShowProgress(std::uint64_t received, std::uint64_t total) {
   SendMessageW(controls_.progress, PBM_SETPOS, position, 0);
   wchar_t percent[16];
   std::swprintf(percent, 16, L"%u %%", static_cast<unsigned>(received * 100 / total));
-  const std::wstring text = std::wstring(percent) + L"  (" + SizeText(received) + L" of " + SizeText(total) + L")";
+  const std::wstring text =
+      std::wstring(percent) + L"  (" + SizeText(received) + L" of " + SizeText(total) + L")";
   SetWindowTextW(controls_.progressText, text.c_str());
   UpdateWindow(controls_.progress);
   UpdateWindow(controls_.progressText);
@@ -67,7 +68,8 @@ void PageView::ShowError(const std::string& text) {
 }
 
 bool PageView::AskYesNo(const std::string& text) {
-  return MessageBoxW(owner_, WideFromAnsi(text).c_str(), title_.c_str(), MB_YESNO | MB_ICONINFORMATION) == IDYES;
+  return MessageBoxW(owner_, WideFromAnsi(text).c_str(), title_.c_str(), MB_YESNO | MB_ICONINFORMATION) ==
+         IDYES;
 }
 
 void PageView::OpenFile(const std::filesystem::path& path) {

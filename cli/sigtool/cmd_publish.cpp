@@ -47,8 +47,10 @@ int RunPublish(const Args& args) {
     }
   }
   if (!haveVersion) return Fail("--version is required");
-  if (request.programUrl.empty() && !request.programFile) return Fail("--program URL or --program-file FILE is required");
-  if (positional.size() != 4) return Fail("expected OUTDIR and the three databases DB_0x.avn DB_1x.avn DB_2x.avn");
+  if (request.programUrl.empty() && !request.programFile)
+    return Fail("--program URL or --program-file FILE is required");
+  if (positional.size() != 4)
+    return Fail("expected OUTDIR and the three databases DB_0x.avn DB_1x.avn DB_2x.avn");
   request.outFolder = cli::PathFromArg(positional[0]);
   for (std::size_t k = 0; k < 3; ++k) request.databases[k] = cli::PathFromArg(positional[k + 1]);
 

@@ -5,7 +5,9 @@
 namespace kestro::cli {
 namespace {
 
-std::string Name(sigdb::DatabaseKind kind) { return std::string(sigdb::DatabaseFileName(kind)); }
+std::string Name(sigdb::DatabaseKind kind) {
+  return std::string(sigdb::DatabaseFileName(kind));
+}
 
 }  // namespace
 
@@ -33,7 +35,8 @@ void ConsoleDatabaseProgress::DownloadStarting(sigdb::DatabaseKind kind) {
   lineShown_ = true;
 }
 
-void ConsoleDatabaseProgress::DownloadProgress(sigdb::DatabaseKind kind, std::uint64_t received, std::uint64_t total) {
+void ConsoleDatabaseProgress::DownloadProgress(sigdb::DatabaseKind kind, std::uint64_t received,
+                                               std::uint64_t total) {
   if (!live_) return;
   const auto now = std::chrono::steady_clock::now();
   if (now - lastDraw_ < std::chrono::milliseconds(100) && received != total) return;
@@ -48,9 +51,11 @@ void ConsoleDatabaseProgress::DownloadChecked(sigdb::DatabaseKind kind, const up
                                               const update::FileDigest& digest) {
   ClearLine();
   if (!check.ok) return;  // the caller reports the failure
-  out_ << Name(kind) << ": downloaded and verified, " << check.records << (check.records == 1 ? " record" : " records");
-  out_ << (digest.state == update::FileDigest::State::Given ? ", SHA-256 matches"
-                                                             : " (the index gives no SHA-256 digest: checked by loading only)");
+  out_ << Name(kind) << ": downloaded and verified, " << check.records
+       << (check.records == 1 ? " record" : " records");
+  out_ << (digest.state == update::FileDigest::State::Given
+               ? ", SHA-256 matches"
+               : " (the index gives no SHA-256 digest: checked by loading only)");
   out_ << "\n";
 }
 

@@ -14,7 +14,8 @@ namespace kestro::cli {
 class ConsoleDatabaseProgress final : public update::DatabaseUpdateObserver {
  public:
   // `live`: standard error is a terminal, so the progress line is redrawn in place.
-  ConsoleDatabaseProgress(std::ostream& out, std::ostream& err, bool live) : out_(out), err_(err), live_(live) {}
+  ConsoleDatabaseProgress(std::ostream& out, std::ostream& err, bool live)
+      : out_(out), err_(err), live_(live) {}
 
   void DownloadStarting(sigdb::DatabaseKind kind) override;
   void DownloadProgress(sigdb::DatabaseKind kind, std::uint64_t received, std::uint64_t total) override;

@@ -15,6 +15,7 @@
 #include "cli/common/entry.hpp"
 #include "cli/update/console_progress.hpp"
 #include "engine/identity.hpp"
+#include "platform/registry.hpp"
 #include "sigdb/database_loader.hpp"
 #include "sigdb/database_values.hpp"
 #include "update/database_update.hpp"
@@ -23,9 +24,6 @@
 #include "update/update_index.hpp"
 #include "update/update_server.hpp"
 #include "update/version_compare.hpp"
-#ifdef _WIN32
-#include "update/win32/update_server_setting.hpp"
-#endif
 
 namespace kestro::cli {
 namespace {
@@ -57,8 +55,10 @@ Options ParseOptions(const std::vector<std::string>& args) {
         options.error = a + " needs a value";
         return options;
       }
-      if (a == "--server") options.server = args[++i];
-      else options.dbFolder = PathFromArg(args[++i]);
+      if (a == "--server")
+        options.server = args[++i];
+      else
+        options.dbFolder = PathFromArg(args[++i]);
     } else if (a.starts_with("--server=")) {
       options.server = a.substr(9);
     } else if (a.starts_with("--db=")) {
@@ -73,11 +73,7 @@ Options ParseOptions(const std::vector<std::string>& args) {
 }
 
 std::string ConfiguredServer() {
-#ifdef _WIN32
-  return update::win32::ConfiguredUpdateServer();
-#else
-  return update::DefaultUpdateServer();
-#endif
+  return update::ConfiguredUpdateServer(platform::NativeRegistry());
 }
 
 void PrintHelp(std::ostream& out) {
@@ -91,7 +87,9 @@ void PrintHelp(std::ostream& out) {
          "the server is reported; kestro-update installs no program.\n\n"
          "Options:\n"
          "  --server URL  the server folder that holds update.txt\n"
-         "                (default: " << ConfiguredServer() << ")\n"
+         "                (default: "
+      << ConfiguredServer()
+      << ")\n"
          "  --db DIR      the database folder (default: the first of the program's\n"
          "                folder, ../share/kestro beside it"
 #ifndef _WIN32
@@ -169,14 +167,16 @@ class Session {
 };
 
 int Run(const Options& options) {
-  const fs::path folder = options.dbFolder ? *options.dbFolder
-                                           : FindDefaultDatabaseFolder(ExecutableFolder()).value_or(ExecutableFolder());
+  const fs::path folder = options.dbFolder
+                              ? *options.dbFolder
+                              : FindDefaultDatabaseFolder(ExecutableFolder()).value_or(ExecutableFolder());
   std::error_code ec;
   if (!fs::is_directory(folder, ec)) {
     std::cerr << "kestro-update: the database folder " << PathText(folder) << " does not exist\n";
     return kExitFailed;
   }
-  const std::string server = update::ServerFolderAddress(options.server ? *options.server : ConfiguredServer());
+  const std::string server =
+      update::ServerFolderAddress(options.server ? *options.server : ConfiguredServer());
   const std::string indexUrl = server + std::string(update::kIndexFileName);
 
   const sigdb::DatabaseValues installed = InstalledValues(folder);
@@ -190,8 +190,10 @@ int Run(const Options& options) {
   if (!outOfDate && !options.force) {
     std::cout << "The databases in " << PathText(folder) << " are up to date (version "
               << installed.DatabaseVersion << ", dated " << DateText(installed.DatabaseDate) << ").\n";
-    if (indexRead) ReportProgramVersion(index, indexUrl);
-    else std::cerr << "kestro-update: could not check for a newer program version: " << session.error() << "\n";
+    if (indexRead)
+      ReportProgramVersion(index, indexUrl);
+    else
+      std::cerr << "kestro-update: could not check for a newer program version: " << session.error() << "\n";
     return kExitOk;
   }
   if (!indexRead) {
@@ -200,11 +202,12 @@ int Run(const Options& options) {
   }
 
   if (installed.DatabaseDate) {
-    std::cout << "The databases in " << PathText(folder) << " (dated " << DateText(installed.DatabaseDate) << ") "
-              << (outOfDate ? "are out of date" : "are not out of date, fetching anyway (--force)") << "; fetching from "
-              << server << "\n";
+    std::cout << "The databases in " << PathText(folder) << " (dated " << DateText(installed.DatabaseDate)
+              << ") " << (outOfDate ? "are out of date" : "are not out of date, fetching anyway (--force)")
+              << "; fetching from " << server << "\n";
   } else {
-    std::cout << "No usable DB_0x.avn in " << PathText(folder) << "; fetching the databases from " << server << "\n";
+    std::cout << "No usable DB_0x.avn in " << PathText(folder) << "; fetching the databases from " << server
+              << "\n";
   }
   update::DatabaseUpdateRequest request;
   request.folder = folder;
@@ -218,8 +221,8 @@ int Run(const Options& options) {
   switch (outcome.result) {
     case update::DatabaseUpdateOutcome::Result::Replaced: {
       const sigdb::DatabaseValues now = InstalledValues(folder);
-      std::cout << "Updated: DB_0x.avn, DB_1x.avn and DB_2x.avn replaced in " << PathText(folder) << " (version "
-                << now.DatabaseVersion << ", dated " << DateText(now.DatabaseDate) << ").\n";
+      std::cout << "Updated: DB_0x.avn, DB_1x.avn and DB_2x.avn replaced in " << PathText(folder)
+                << " (version " << now.DatabaseVersion << ", dated " << DateText(now.DatabaseDate) << ").\n";
       break;
     }
     case update::DatabaseUpdateOutcome::Result::Unchanged:

@@ -161,11 +161,15 @@ class ProcessPanel final : public ToolWindow {
     for (const ProcessRow& row : rows_) icons_.push_back(SystemIconIndex(row.path, true));
     SetCallbackRows(list_, rows_.size());
     FitColumns();
+    // Selecting the same processes again is not a new choice of the user's: it
+    // does not refill the information box (which could refresh again).
+    restoringSelection_ = true;
     for (std::size_t i = 0; i < rows_.size(); ++i) {
       if (std::find(selectedPids.begin(), selectedPids.end(), rows_[i].pid) != selectedPids.end()) {
         ListView_SetItemState(list_, static_cast<int>(i), LVIS_SELECTED, LVIS_SELECTED);
       }
     }
+    restoringSelection_ = false;
     for (std::size_t i = 0; i < listing.signatureStates.size(); ++i) {
       ReportSignatureState(Owner(), host_.programTitle, static_cast<SignatureState>(listing.signatureStates[i]));
     }
@@ -202,7 +206,8 @@ class ProcessPanel final : public ToolWindow {
       }
       case LVN_ITEMCHANGED: {
         const auto* change = reinterpret_cast<NMLISTVIEW*>(header);
-        if ((change->uNewState & LVIS_SELECTED) != 0 && (change->uOldState & LVIS_SELECTED) == 0) {
+        if (!restoringSelection_ && (change->uNewState & LVIS_SELECTED) != 0 &&
+            (change->uOldState & LVIS_SELECTED) == 0) {
           PostMessageW(hwnd(), kMsgShowInfo, 0, 0);
         }
         return 0;
@@ -374,6 +379,7 @@ class ProcessPanel final : public ToolWindow {
   SuspendMenuState suspendState_;
   std::wstring exploreTarget_;
   bool sized_ = false;
+  bool restoringSelection_ = false;
   RECT infoRect_{};
   int infoHeight_ = 0;
   std::wstring infoPath_;

@@ -181,10 +181,14 @@ ProcessDetail ReadProcessDetail(DWORD pid) {
 
   if (detail.parentPid != 0) {
     ScopedHandle parent(OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, detail.parentPid));
-    // A process created after the child only reuses the parent's identifier.
+    // An ended process that is still held open somewhere is not there any
+    // more, and a process created after the child only reuses the parent's
+    // identifier.
+    DWORD exitCode = 0;
+    const bool running = parent && GetExitCodeProcess(parent.get(), &exitCode) && exitCode == STILL_ACTIVE;
     const std::uint64_t childCreated = ProcessCreationTime(pid);
-    const std::uint64_t parentCreated = parent ? CreationTimeOf(parent.get()) : 0;
-    const bool isTheParent = parent && !(childCreated != 0 && parentCreated != 0 && parentCreated > childCreated);
+    const std::uint64_t parentCreated = running ? CreationTimeOf(parent.get()) : 0;
+    const bool isTheParent = running && !(childCreated != 0 && parentCreated != 0 && parentCreated > childCreated);
     if (isTheParent) {
       wchar_t image[MAX_PATH + 1] = {};
       const DWORD length = GetProcessImageFileNameW(parent.get(), image, MAX_PATH);

@@ -25,7 +25,8 @@ inline ByteVec Concat(std::initializer_list<std::string_view> parts) {
 // Runs `check` on a view of `bytes` named `path`.
 template <typename Check>
 checks::CheckResult RunOn(Check check, const std::string& path, const ByteVec& bytes) {
-  checks::FileView view = checks::FileView::FromBytes(path, bytes);
+  // The path text is UTF-8, as every text of the engine (not the ANSI code page).
+  checks::FileView view = checks::FileView::FromBytes(std::filesystem::path(std::u8string(path.begin(), path.end())), bytes);
   return check(view);
 }
 

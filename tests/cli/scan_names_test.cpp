@@ -40,6 +40,14 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
+fs::path Native(const std::string& bytes) { return fs::path(std::u8string(bytes.begin(), bytes.end())); }
+
+std::string Text(const fs::path& path) { return checks::PathUtf8(path); }
+
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+#ifndef _WIN32
 std::string Base64Decode(const std::string& text) {
   const std::string digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
   std::string out;
@@ -57,14 +65,6 @@ std::string Base64Decode(const std::string& text) {
   return out;
 }
 
-fs::path Native(const std::string& bytes) { return fs::path(std::u8string(bytes.begin(), bytes.end())); }
-
-std::string Text(const fs::path& path) { return checks::PathUtf8(path); }
-
-
-bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
-#ifndef _WIN32
 TEST(ScanNames, JsonStaysValidAndRoundTripsEveryName) {
   test::TempDir dir;
   const fs::path root = dir / "names";

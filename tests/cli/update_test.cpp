@@ -26,7 +26,8 @@ std::vector<std::uint8_t> Database(int kind, const std::string& tag, sigdb::Date
       {"Test." + tag + ".A", "AB12" + std::to_string(kind)},
       {"Test." + tag + ".B", "CD34" + std::to_string(kind)},
   };
-  return sigdb::BuildDatabase(static_cast<sigdb::DatabaseKind>(kind), {tag + " databases", date}, records).bytes;
+  return sigdb::BuildDatabase(static_cast<sigdb::DatabaseKind>(kind), {tag + " databases", date}, records)
+      .bytes;
 }
 
 std::string PathArg(const fs::path& path) {
@@ -60,7 +61,8 @@ class UpdateEndToEnd : public ::testing::Test {
   fs::path Served(int k) const { return site / "files" / ("DB_" + std::to_string(k) + "x.avn"); }
 
   test::ProgramResult Publish(std::vector<std::string> extra = {}) {
-    std::vector<std::string> args = {"publish", PathArg(site), "--version", "4.3", "--program", "KESTRO-Setup.exe"};
+    std::vector<std::string> args = {"publish", PathArg(site), "--version",
+                                     "4.3",     "--program",   "KESTRO-Setup.exe"};
     args.insert(args.end(), extra.begin(), extra.end());
     for (int k = 0; k < 3; ++k) args.push_back(PathArg(Source(k)));
     return RunTool("kestro-sigtool", args);
@@ -90,7 +92,8 @@ TEST_F(UpdateEndToEnd, PublishedDatabasesReplaceOutOfDateOnes) {
   EXPECT_EQ(first.exitCode, 0) << first.out;
   for (int k = 0; k < 3; ++k) EXPECT_EQ(ReadFile(Installed(k)), newSet[static_cast<std::size_t>(k)]) << k;
   EXPECT_EQ(Names(installed), (std::vector<std::string>{"DB_0x.avn", "DB_1x.avn", "DB_2x.avn"}));
-  EXPECT_NE(first.out.find("Updated: DB_0x.avn, DB_1x.avn and DB_2x.avn replaced"), std::string::npos) << first.out;
+  EXPECT_NE(first.out.find("Updated: DB_0x.avn, DB_1x.avn and DB_2x.avn replaced"), std::string::npos)
+      << first.out;
   EXPECT_NE(first.out.find("A newer program version is available: 4.3"), std::string::npos) << first.out;
   const auto requests = server.Requests();
   EXPECT_EQ(requests.front(), "/files/update.txt");

@@ -264,6 +264,11 @@ TEST_F(ScanRunTest, ShellHandOverFollowsTheScanCommandsRules) {
   EXPECT_EQ(state.ScanTarget.u8string(), u8"Q:\\kestro-missing\\");
   EXPECT_EQ(services.extractDeletes, 1);
   services.extractDeletes = 0;
+  // A folder path the window has already accepted is scanned as it is.
+  EXPECT_TRUE(run.ScanContextMenu(dir.path()));
+  EXPECT_EQ(state.ScanTarget.native().back(), fs::path::preferred_separator);
+  EXPECT_EQ(services.extractDeletes, 1);
+  services.extractDeletes = 0;
 
   // While a scan runs, a hand-over (or the Scan command) only brings the scan
   // page forward; the running scan keeps its target.

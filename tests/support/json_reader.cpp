@@ -118,7 +118,8 @@ class Reader {
       Blanks();
       auto value = Value(depth + 1);
       if (!value) return std::nullopt;
-      v.members.emplace_back(std::move(*name), std::move(*value));
+      v.memberNames.push_back(std::move(*name));
+      v.items.push_back(std::move(*value));
       Blanks();
       if (at_ < text_.size() && text_[at_] == ',') { ++at_; continue; }
       if (at_ < text_.size() && text_[at_] == '}') return ++at_, v;
@@ -234,8 +235,9 @@ class Reader {
 }  // namespace
 
 const JsonValue* JsonValue::Member(std::string_view name) const {
-  for (const auto& [key, value] : members) {
-    if (key == name) return &value;
+  if (kind != Kind::Object) return nullptr;
+  for (std::size_t i = 0; i < memberNames.size(); ++i) {
+    if (memberNames[i] == name) return &items[i];
   }
   return nullptr;
 }

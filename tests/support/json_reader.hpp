@@ -15,8 +15,8 @@ struct JsonValue {
   Kind kind = Kind::Null;
   bool boolean = false;
   std::string text;  // a string's UTF-8 text, or a number's digits
-  std::vector<JsonValue> items;
-  std::vector<std::pair<std::string, JsonValue>> members;
+  std::vector<JsonValue> items;          // an array's items, or an object's member values
+  std::vector<std::string> memberNames;  // an object's member names, in order, beside `items`
 
   // The member of that name, or null.
   const JsonValue* Member(std::string_view name) const;

@@ -1,12 +1,13 @@
 // Verified database replacement: a download that is cut short, does not match
 // its digest, does not decipher or cannot be put in place leaves the databases
 // in use byte for byte as they were, and no temporary file behind.
+#include "update/database_update.hpp"
+
 #include <gtest/gtest.h>
 
 #include "sigdb/cls_xor.hpp"
 #include "tests/sigdb/sigdb_test_util.hpp"
 #include "tests/update/update_fakes.hpp"
-#include "update/database_update.hpp"
 
 namespace kestro::update {
 namespace {
@@ -20,7 +21,9 @@ const sigdb::Date kNew{std::chrono::year{2026}, std::chrono::month{3}, std::chro
 
 class NoteTaker final : public DatabaseUpdateObserver {
  public:
-  void DownloadStarting(DatabaseKind kind) override { notes.push_back("start " + std::to_string(static_cast<int>(kind))); }
+  void DownloadStarting(DatabaseKind kind) override {
+    notes.push_back("start " + std::to_string(static_cast<int>(kind)));
+  }
   void DownloadChecked(DatabaseKind kind, const DatabaseCheck& check, const FileDigest&) override {
     notes.push_back((check.ok ? "ok " : "refused ") + std::to_string(static_cast<int>(kind)));
   }
@@ -47,12 +50,16 @@ class DatabaseUpdate : public ::testing::Test {
   }
   std::filesystem::path Db(int k) const { return dir / ("DB_" + std::to_string(k) + "x.avn"); }
   std::string Current(int k) const { return test::AsText(kestro::test::ReadFile(Db(k))); }
-  void Serve(int k, std::string bytes) { downloader.table[request.sources[static_cast<std::size_t>(k)].url].bytes = std::move(bytes); }
+  void Serve(int k, std::string bytes) {
+    downloader.table[request.sources[static_cast<std::size_t>(k)].url].bytes = std::move(bytes);
+  }
 
   void ExpectOldInPlaceAndNoLeftovers() const {
-    for (int k = 0; k < 3; ++k) EXPECT_EQ(Current(k), oldSet[static_cast<std::size_t>(k)]) << "DB_" << k << "x.avn";
+    for (int k = 0; k < 3; ++k)
+      EXPECT_EQ(Current(k), oldSet[static_cast<std::size_t>(k)]) << "DB_" << k << "x.avn";
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
+      names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::string>{"DB_0x.avn", "DB_1x.avn", "DB_2x.avn"}));
   }
@@ -96,7 +103,8 @@ TEST_F(DatabaseUpdate, ARefusedDownloadLeavesTheOldDatabases) {
       {"DB_0x cut in half, no digest", 0, newSet[0].substr(0, newSet[0].size() / 2), false, "cut short"},
       {"another file, with digest", 2, oldSet[2], true, "SHA-256"},
       {"does not decipher, no digest", 1, wrongKey, false, "does not decipher"},
-      {"DB_0x does not decipher, no digest", 0, std::string(newSet[0].size(), 'Z'), false, "does not decipher"},
+      {"DB_0x does not decipher, no digest", 0, std::string(newSet[0].size(), 'Z'), false,
+       "does not decipher"},
       {"empty, no digest", 2, "", false, "empty"},
   };
   for (const Case& c : cases) {
@@ -163,9 +171,13 @@ TEST_F(DatabaseUpdate, APutBackThatFailsKeepsTheOnlyOldCopy) {
     std::optional<std::vector<std::uint8_t>> ReadAll(const std::filesystem::path& p, std::size_t m) override {
       return NativeUpdateFiles().ReadAll(p, m);
     }
-    std::optional<std::uint64_t> FileSize(const std::filesystem::path& p) override { return NativeUpdateFiles().FileSize(p); }
+    std::optional<std::uint64_t> FileSize(const std::filesystem::path& p) override {
+      return NativeUpdateFiles().FileSize(p);
+    }
     bool Remove(const std::filesystem::path& p) override { return NativeUpdateFiles().Remove(p); }
-    bool Copy(const std::filesystem::path& f, const std::filesystem::path& t) override { return NativeUpdateFiles().Copy(f, t); }
+    bool Copy(const std::filesystem::path& f, const std::filesystem::path& t) override {
+      return NativeUpdateFiles().Copy(f, t);
+    }
     bool Replace(const std::filesystem::path& from, const std::filesystem::path& to) override {
       if (to.filename() == "DB_2x.avn") return false;
       if (from.filename() == "DB_0x.avn.old") return false;
@@ -174,7 +186,8 @@ TEST_F(DatabaseUpdate, APutBackThatFailsKeepsTheOnlyOldCopy) {
   } files;
   const auto outcome = UpdateDatabases(request, downloader, files, notes);
   EXPECT_EQ(outcome.result, DatabaseUpdateOutcome::Result::ReplaceFailed);
-  EXPECT_NE(outcome.reason.find("the old DB_0x.avn could not be put back (it is kept as DB_0x.avn.old)"), std::string::npos)
+  EXPECT_NE(outcome.reason.find("the old DB_0x.avn could not be put back (it is kept as DB_0x.avn.old)"),
+            std::string::npos)
       << outcome.reason;
   EXPECT_EQ(test::AsText(kestro::test::ReadFile(dir / "DB_0x.avn.old")), oldSet[0]);
   EXPECT_EQ(Current(1), oldSet[1]);
@@ -201,12 +214,13 @@ TEST(DatabaseVerify, ReasonsForTheLoaderOutcomes) {
   // DB_0x.avn as the tool writes it without records keeps its header and loads;
   // an empty file is refused (a server that sends nothing is the likelier cause).
   EXPECT_TRUE(VerifyDatabase(bytes(test::DatabaseBytes(DatabaseKind::FileChecksum, {}, "v", kNew)),
-                             DatabaseKind::FileChecksum, {}).ok);
+                             DatabaseKind::FileChecksum, {})
+                  .ok);
   EXPECT_EQ(VerifyDatabase({}, DatabaseKind::Icon, {}).reason, "the file is empty");
   // The two header lines without the final line end: cut short.
-  const auto headerOnly = VerifyDatabase(bytes(test::AsText(sigdb::test::Enciphered(
-                                             "3132\r\n" + sigdb::test::HeaderLine("09-Mar-26")))),
-                                         DatabaseKind::FileChecksum, {});
+  const auto headerOnly = VerifyDatabase(
+      bytes(test::AsText(sigdb::test::Enciphered("3132\r\n" + sigdb::test::HeaderLine("09-Mar-26")))),
+      DatabaseKind::FileChecksum, {});
   EXPECT_NE(headerOnly.reason.find("cut short"), std::string::npos) << headerOnly.reason;
   // A first line that is no record, with more lines after it.
   const auto garbage = VerifyDatabase(bytes(test::AsText(sigdb::test::Enciphered("ZZ\r\nZZ\r\n"))),

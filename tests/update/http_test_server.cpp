@@ -24,7 +24,9 @@ namespace {
 #ifdef _WIN32
 using Socket = SOCKET;
 constexpr Socket kNoSocket = INVALID_SOCKET;
-void CloseSocket(Socket s) { closesocket(s); }
+void CloseSocket(Socket s) {
+  closesocket(s);
+}
 struct WinsockUser {
   WinsockUser() {
     WSADATA data;
@@ -35,10 +37,14 @@ struct WinsockUser {
 #else
 using Socket = int;
 constexpr Socket kNoSocket = -1;
-void CloseSocket(Socket s) { ::close(s); }
+void CloseSocket(Socket s) {
+  ::close(s);
+}
 #endif
 
-Socket AsSocket(std::intptr_t value) { return static_cast<Socket>(value); }
+Socket AsSocket(std::intptr_t value) {
+  return static_cast<Socket>(value);
+}
 
 bool SendAll(Socket s, const char* data, std::size_t size) {
   while (size > 0) {

@@ -1,8 +1,9 @@
 // The server folder kestro-sigtool publish writes, read back as the updater reads it.
+#include "update/publish.hpp"
+
 #include <gtest/gtest.h>
 
 #include "tests/update/update_fakes.hpp"
-#include "update/publish.hpp"
 #include "update/update_index.hpp"
 
 namespace kestro::update {
@@ -42,7 +43,8 @@ TEST(Publish, WritesTheIndexTheFilesAndTheirDigests) {
   }
   EXPECT_EQ(index.digests[kDigestProgram].value, Sha256Of("MZ setup"));
   EXPECT_EQ(test::AsText(kestro::test::ReadFile(files / "KESTRO-Setup-4.3.exe")), "MZ setup");
-  EXPECT_EQ(test::AsText(kestro::test::ReadFile(files / "ChangeLog.txt")), "4.3\r\nfaster\r\nsmaller\r\nend\r\n");
+  EXPECT_EQ(test::AsText(kestro::test::ReadFile(files / "ChangeLog.txt")),
+            "4.3\r\nfaster\r\nsmaller\r\nend\r\n");
   // Nothing half-written is left behind.
   EXPECT_EQ(std::distance(fs::directory_iterator(files), {}), 6);
 }

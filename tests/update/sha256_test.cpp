@@ -1,8 +1,9 @@
 // SHA-256 against the published test vectors, fed whole and in awkward pieces.
+#include "update/sha256.hpp"
+
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_dir.hpp"
-#include "update/sha256.hpp"
 
 namespace kestro::update {
 namespace {
@@ -24,7 +25,8 @@ TEST(Sha256, PublishedVectors) {
     // The same message added in pieces of every size from 1 to 70 bytes.
     for (std::size_t piece = 1; piece <= 70 && message.size() < 2000; ++piece) {
       Sha256 hash;
-      for (std::size_t at = 0; at < message.size(); at += piece) hash.Add(std::string_view(message).substr(at, piece));
+      for (std::size_t at = 0; at < message.size(); at += piece)
+        hash.Add(std::string_view(message).substr(at, piece));
       ASSERT_EQ(DigestText(hash.Finish()), expected) << message.size() << " bytes in pieces of " << piece;
     }
   }

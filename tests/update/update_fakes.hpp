@@ -42,7 +42,8 @@ class TableDownloader final : public UrlDownloader {
 
 class RecordingBackground final : public BackgroundDownloader {
  public:
-  bool BeginDownload(const std::string& url, const std::filesystem::path& destination, std::string& error) override {
+  bool BeginDownload(const std::string& url, const std::filesystem::path& destination,
+                     std::string& error) override {
     started.push_back({url, destination});
     if (!startError.empty()) error = startError;
     return startError.empty();
@@ -65,7 +66,9 @@ class RecordingView final : public UpdateView {
  public:
   void SetText(const std::string& t) override { text = t; }
   void AppendText(const std::string& t) override { text += t; }
-  void ShowProgress(std::uint64_t received, std::uint64_t total) override { progress.push_back({received, total}); }
+  void ShowProgress(std::uint64_t received, std::uint64_t total) override {
+    progress.push_back({received, total});
+  }
   void ResetProgress() override { ++resets; }
   void ShowError(const std::string& t) override { errors.push_back(t); }
   bool AskYesNo(const std::string& t) override {
@@ -89,7 +92,9 @@ class RefusingFiles final : public UpdateFiles {
   std::optional<std::vector<std::uint8_t>> ReadAll(const std::filesystem::path& p, std::size_t max) override {
     return real().ReadAll(p, max);
   }
-  std::optional<std::uint64_t> FileSize(const std::filesystem::path& p) override { return real().FileSize(p); }
+  std::optional<std::uint64_t> FileSize(const std::filesystem::path& p) override {
+    return real().FileSize(p);
+  }
   bool Remove(const std::filesystem::path& p) override { return real().Remove(p); }
   bool Copy(const std::filesystem::path& from, const std::filesystem::path& to) override {
     return !refuseCopies && real().Copy(from, to);
@@ -109,7 +114,9 @@ class RefusingFiles final : public UpdateFiles {
   static UpdateFiles& real() { return NativeUpdateFiles(); }
 };
 
-inline std::string AsText(const std::vector<std::uint8_t>& bytes) { return std::string(bytes.begin(), bytes.end()); }
+inline std::string AsText(const std::vector<std::uint8_t>& bytes) {
+  return std::string(bytes.begin(), bytes.end());
+}
 
 // A database file of `kind` holding `records` (DB_0x.avn dated `date`).
 inline std::string DatabaseBytes(sigdb::DatabaseKind kind, const std::vector<sigdb::SignatureRecord>& records,

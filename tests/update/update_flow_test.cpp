@@ -1,9 +1,10 @@
 // The update flow: the text box lines of every branch, the verified database
 // replacement, and the background download of the installer with its events.
+#include "update/update_flow.hpp"
+
 #include <gtest/gtest.h>
 
 #include "tests/update/update_fakes.hpp"
-#include "update/update_flow.hpp"
 #include "update/update_texts.hpp"
 
 namespace kestro::update {
@@ -18,7 +19,9 @@ const sigdb::Date kNextDay{std::chrono::year{2026}, std::chrono::month{3}, std::
 const std::string kBase = "http://srv.example/files/";
 const std::string kRuleText(25, '-');
 
-std::string VersionLine(std::string_view version) { return "Latest version      : " + std::string(version); }
+std::string VersionLine(std::string_view version) {
+  return "Latest version      : " + std::string(version);
+}
 
 class Flow : public ::testing::Test {
  protected:
@@ -43,7 +46,8 @@ class Flow : public ::testing::Test {
                        (program.empty() ? "" : kBase + program) + "\r\n";
     for (int k = 0; k < 3; ++k) text += DbUrl(k) + "\r\n";
     if (digests) {
-      for (int k = 0; k < 3; ++k) text += "sha256 " + DigestText(Sha256Of(newSet[static_cast<std::size_t>(k)])) + "\r\n";
+      for (int k = 0; k < 3; ++k)
+        text += "sha256 " + DigestText(Sha256Of(newSet[static_cast<std::size_t>(k)])) + "\r\n";
       text += "sha256 " + DigestText(Sha256Of(installer)) + "\r\n";
     }
     downloader.table[kBase + "update.txt"] = {text, {}};
@@ -51,8 +55,14 @@ class Flow : public ::testing::Test {
 
   UpdateFlow MakeFlow(sigdb::Date today) {
     UpdateSettings settings{kBase, programFolder, appData, "KESTRO Antivirus", "4.2"};
-    UpdateServices services{probe,  downloader, background, NativeUpdateFiles(), view, values,
-                            [today] { return today; }, [this] { ++replacedCalls; }};
+    UpdateServices services{probe,
+                            downloader,
+                            background,
+                            NativeUpdateFiles(),
+                            view,
+                            values,
+                            [today] { return today; },
+                            [this] { ++replacedCalls; }};
     return UpdateFlow(settings, services);
   }
 
@@ -91,13 +101,13 @@ TEST_F(Flow, NotConnected) {
 TEST_F(Flow, OutOfDateDatabasesAreReplacedWhenAllThreeVerify) {
   auto flow = MakeFlow(kNextDay);
   flow.Run();
-  EXPECT_EQ(view.text,
-            "Check for update\r\n" + kRuleText + "\r\n"
-            "Update found !\r\n"
-            "Downloading database update 1 ...  SUCCESS\r\n"
-            "Downloading database update 2 ... \r\n SUCCESS\r\n"
-            "Downloading database update 3 ... \r\n SUCCESS\r\n"
-            "Update complete, please restart the program to take effect !\r\n");
+  EXPECT_EQ(view.text, "Check for update\r\n" + kRuleText +
+                           "\r\n"
+                           "Update found !\r\n"
+                           "Downloading database update 1 ...  SUCCESS\r\n"
+                           "Downloading database update 2 ... \r\n SUCCESS\r\n"
+                           "Downloading database update 3 ... \r\n SUCCESS\r\n"
+                           "Update complete, please restart the program to take effect !\r\n");
   EXPECT_EQ(flow.state(), UpdateFlow::State::DatabasesReplaced);
   for (int k = 0; k < 3; ++k) EXPECT_EQ(Current(k), newSet[static_cast<std::size_t>(k)]);
   EXPECT_EQ(replacedCalls, 1);
@@ -112,26 +122,26 @@ TEST_F(Flow, WithoutDigestsTheTextSaysSo) {
   auto flow = MakeFlow(kNextDay);
   flow.Run();
   const std::string note = std::string(kNoDatabaseDigest) + "\r\n";
-  EXPECT_EQ(view.text,
-            "Check for update\r\n" + kRuleText + "\r\n"
-            "Update found !\r\n"
-            "Downloading database update 1 ...  SUCCESS\r\n" + note +
-            "Downloading database update 2 ... \r\n SUCCESS\r\n" + note +
-            "Downloading database update 3 ... \r\n SUCCESS\r\n" + note +
-            "Update complete, please restart the program to take effect !\r\n");
+  EXPECT_EQ(view.text, "Check for update\r\n" + kRuleText +
+                           "\r\n"
+                           "Update found !\r\n"
+                           "Downloading database update 1 ...  SUCCESS\r\n" +
+                           note + "Downloading database update 2 ... \r\n SUCCESS\r\n" + note +
+                           "Downloading database update 3 ... \r\n SUCCESS\r\n" + note +
+                           "Update complete, please restart the program to take effect !\r\n");
 }
 
 TEST_F(Flow, AFailedDatabaseSaysWhyAndKeepsTheOldOnes) {
   downloader.table[DbUrl(1)].bytes.resize(newSet[1].size() - 7);
   auto flow = MakeFlow(kNextDay);
   flow.Run();
-  EXPECT_EQ(view.text,
-            "Check for update\r\n" + kRuleText + "\r\n"
-            "Update found !\r\n"
-            "Downloading database update 1 ...  SUCCESS\r\n"
-            "Downloading database update 2 ... \r\n"
-            " FAILED: the file does not match the SHA-256 digest of the update index\r\n"
-            "Update failed, your databases were not changed !\r\n");
+  EXPECT_EQ(view.text, "Check for update\r\n" + kRuleText +
+                           "\r\n"
+                           "Update found !\r\n"
+                           "Downloading database update 1 ...  SUCCESS\r\n"
+                           "Downloading database update 2 ... \r\n"
+                           " FAILED: the file does not match the SHA-256 digest of the update index\r\n"
+                           "Update failed, your databases were not changed !\r\n");
   EXPECT_EQ(flow.state(), UpdateFlow::State::DatabasesFailed);
   for (int k = 0; k < 3; ++k) EXPECT_EQ(Current(k), oldSet[static_cast<std::size_t>(k)]);
   EXPECT_EQ(replacedCalls, 0);
@@ -139,16 +149,31 @@ TEST_F(Flow, AFailedDatabaseSaysWhyAndKeepsTheOldOnes) {
   EXPECT_TRUE(view.errors.empty());
 }
 
-TEST_F(Flow, AnUnreachableIndexLeavesNoAddressToFetch) {
+TEST_F(Flow, AnUnreachableIndexIsTheReasonUnlessAnEarlierCheckGaveAddresses) {
   downloader.table[kBase + "update.txt"].error = "the server could not be reached";
   auto flow = MakeFlow(kNextDay);
   flow.Run();
-  EXPECT_EQ(view.text,
-            "Check for update\r\n" + kRuleText + "\r\n"
-            "Update found !\r\n"
-            "Downloading database update 1 ...  FAILED: the update index gives no address for it\r\n"
-            "Update failed, your databases were not changed !\r\n");
+  EXPECT_EQ(view.text, "Check for update\r\n" + kRuleText +
+                           "\r\n"
+                           "Update found !\r\n"
+                           "Downloading database update 1 ...  FAILED: the server could not be reached\r\n"
+                           "Update failed, your databases were not changed !\r\n");
   for (int k = 0; k < 3; ++k) EXPECT_EQ(Current(k), oldSet[static_cast<std::size_t>(k)]);
+
+  // An index read earlier in the run still gives the addresses.
+  downloader.table[kBase + "update.txt"].error.clear();
+  sigdb::Date today = kSameDay;
+  UpdateSettings settings{kBase, programFolder, appData, "KESTRO Antivirus", "4.2"};
+  UpdateServices services{
+      probe, downloader, background, NativeUpdateFiles(), view, values, [&] { return today; }, {}};
+  UpdateFlow later(settings, services);
+  later.Run();  // up to date: reads the index
+  downloader.table[kBase + "update.txt"].error = "the server could not be reached";
+  today = kNextDay;
+  later.Run();  // out of date now, and the index cannot be fetched
+  EXPECT_TRUE(view.text.ends_with("Update complete, please restart the program to take effect !\r\n"))
+      << view.text;
+  for (int k = 0; k < 3; ++k) EXPECT_EQ(Current(k), newSet[static_cast<std::size_t>(k)]);
 }
 
 TEST_F(Flow, ARenameThatFailsIsReported) {
@@ -158,9 +183,10 @@ TEST_F(Flow, ARenameThatFailsIsReported) {
   UpdateServices services{probe, downloader, background, files, view, values, [] { return kNextDay; }, {}};
   UpdateFlow flow(settings, services);
   flow.Run();
-  EXPECT_TRUE(view.text.ends_with(" SUCCESS\r\n"
-                                  "Replacing the databases ...  FAILED: DB_2x.avn could not be replaced\r\n"
-                                  "Update failed, your databases were not changed !\r\n"))
+  EXPECT_TRUE(
+      view.text.ends_with(" SUCCESS\r\n"
+                          "Replacing the databases ...  FAILED: DB_2x.avn could not be replaced\r\n"
+                          "Update failed, your databases were not changed !\r\n"))
       << view.text;
   for (int k = 0; k < 3; ++k) EXPECT_EQ(Current(k), oldSet[static_cast<std::size_t>(k)]);
 }
@@ -172,9 +198,10 @@ TEST_F(Flow, UpToDateWithTheLatestProgram) {
     view.text.clear();
     auto flow = MakeFlow(kSameDay);
     flow.Run();
-    EXPECT_EQ(view.text, "Check for update\r\n" + kRuleText + "\r\n"
-                         "Your all KESTRO database already up to date !\r\n"
-                         "You already have the latest version of KESTRO Antivirus program !\r\n");
+    EXPECT_EQ(view.text, "Check for update\r\n" + kRuleText +
+                             "\r\n"
+                             "Your all KESTRO database already up to date !\r\n"
+                             "You already have the latest version of KESTRO Antivirus program !\r\n");
     EXPECT_EQ(flow.state(), UpdateFlow::State::UpToDate);
     EXPECT_TRUE(background.started.empty());
     EXPECT_FALSE(fs::exists(appData / "KESTRO.tmp"));
@@ -185,9 +212,11 @@ TEST_F(Flow, AnUnreachableIndexIsNotReportedAsTheLatestVersion) {
   downloader.table[kBase + "update.txt"].error = "the server answered 404 Not Found";
   auto flow = MakeFlow(kSameDay);
   flow.Run();
-  EXPECT_EQ(view.text, "Check for update\r\n" + kRuleText + "\r\n"
-                       "Your all KESTRO database already up to date !\r\n"
-                       "Could not check for a newer program version: the server answered 404 Not Found\r\n");
+  EXPECT_EQ(view.text,
+            "Check for update\r\n" + kRuleText +
+                "\r\n"
+                "Your all KESTRO database already up to date !\r\n"
+                "Could not check for a newer program version: the server answered 404 Not Found\r\n");
   // A stale index of an earlier check is never read in its place.
   kestro::test::WriteFile(appData / "KESTRO.tmp", "x\r\n" + VersionLine("9.9") + "\r\n");
   view.text.clear();
@@ -199,11 +228,13 @@ TEST_F(Flow, AnUnreachableIndexIsNotReportedAsTheLatestVersion) {
 TEST_F(Flow, ANewerProgramIsDownloadedCheckedAndOffered) {
   auto flow = MakeFlow(kSameDay);
   flow.Run();
-  EXPECT_EQ(view.text, "Check for update\r\n" + kRuleText + "\r\n"
-                       "Your all KESTRO database already up to date !\r\n" +
-                       kRuleText + "\r\nUpdate found !\r\n"
-                       "Downloading program update ...  SUCCESS\r\n" +
-                       kRuleText + "Version 4.3\r\n- faster scans\r\n" + kRuleText + "\r\n");
+  EXPECT_EQ(view.text, "Check for update\r\n" + kRuleText +
+                           "\r\n"
+                           "Your all KESTRO database already up to date !\r\n" +
+                           kRuleText +
+                           "\r\nUpdate found !\r\n"
+                           "Downloading program update ...  SUCCESS\r\n" +
+                           kRuleText + "Version 4.3\r\n- faster scans\r\n" + kRuleText + "\r\n");
   EXPECT_EQ(flow.state(), UpdateFlow::State::ProgramUpdateFound);
   ASSERT_EQ(background.started.size(), 1u);
   EXPECT_EQ(background.started[0].url, kBase + "KESTRO-Setup.exe");
@@ -212,7 +243,8 @@ TEST_F(Flow, ANewerProgramIsDownloadedCheckedAndOffered) {
   EXPECT_FALSE(fs::exists(appData / "Log.tmp"));
 
   Deliver(flow, installer, installer.size());
-  EXPECT_EQ(view.progress, (std::vector<std::pair<std::uint64_t, std::uint64_t>>{{installer.size() / 2, installer.size()}}));
+  EXPECT_EQ(view.progress,
+            (std::vector<std::pair<std::uint64_t, std::uint64_t>>{{installer.size() / 2, installer.size()}}));
   EXPECT_EQ(view.text, "Update complete !!\r\n");
   EXPECT_EQ(view.questions, std::vector<std::string>{"Are you sure want to install new update ?"});
   EXPECT_EQ(view.opened, std::vector<fs::path>{programFolder / "UPDATE_43.exe"});
@@ -239,8 +271,10 @@ TEST_F(Flow, NoOfferForADownloadThatIsNotTheRightFile) {
   };
   const std::vector<Case> cases = {
       {"empty", "", 0, "the server sent no data"},
-      {"shorter than announced", installer.substr(0, 100), installer.size(), "the download is incomplete (100 of " + std::to_string(installer.size()) + " bytes)"},
-      {"another file", std::string(installer.size(), 'x'), installer.size(), "the file does not match the SHA-256 digest of the update index"},
+      {"shorter than announced", installer.substr(0, 100), installer.size(),
+       "the download is incomplete (100 of " + std::to_string(installer.size()) + " bytes)"},
+      {"another file", std::string(installer.size(), 'x'), installer.size(),
+       "the file does not match the SHA-256 digest of the update index"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);
@@ -288,7 +322,8 @@ TEST_F(Flow, ProgramStepsThatCannotStart) {
   const std::vector<Case> cases = {
       {"download refused", [&] { background.startError = "a program download is already under way"; },
        " FAILED: a program download is already under way"},
-      {"no address", [&] { ServeIndex("4.3", false, ""); }, " FAILED: the update index gives no address for it"},
+      {"no address", [&] { ServeIndex("4.3", false, ""); },
+       " FAILED: the update index gives no address for it"},
       {"no digest", [&] { ServeIndex("4.3", false); }, " SUCCESS\r\n" + std::string(kNoProgramDigest)},
   };
   for (const Case& c : cases) {

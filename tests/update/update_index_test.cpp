@@ -1,16 +1,19 @@
 // The update index reader and writer, the version comparison, and the name of
 // the downloaded installer.
+#include "update/update_index.hpp"
+
 #include <gtest/gtest.h>
 
 #include "update/update_flow.hpp"
-#include "update/update_index.hpp"
 #include "update/version_compare.hpp"
 
 namespace kestro::update {
 namespace {
 
 // Line 2 with `version` starting at character 23.
-std::string VersionLine(std::string_view version) { return "Latest version      : " + std::string(version); }
+std::string VersionLine(std::string_view version) {
+  return "Latest version      : " + std::string(version);
+}
 
 std::string Index(const std::vector<std::string>& lines) {
   std::string text;
@@ -37,10 +40,10 @@ TEST(UpdateIndex, VersionColumnAndWidth) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {VersionLine("4.3"), "43"},
       {VersionLine("4.10"), "410"},
-      {VersionLine("10.10"), "101"},             // only four characters are taken
-      {VersionLine("4.3 (May 2013)"), "43 "},    // four characters, the blank included
-      {VersionLine(""), ""},                     // 22 characters: nothing at 23
-      {"4.3", ""},                               // short line
+      {VersionLine("10.10"), "101"},           // only four characters are taken
+      {VersionLine("4.3 (May 2013)"), "43 "},  // four characters, the blank included
+      {VersionLine(""), ""},                   // 22 characters: nothing at 23
+      {"4.3", ""},                             // short line
       {std::string(22, '-') + "..9.", "9"},
   };
   for (const auto& [line, digits] : cases) EXPECT_EQ(ServerDigitsOfLine(line), digits) << line;
@@ -140,12 +143,13 @@ TEST(VersionCompare, TextComparisonOfDigits) {
     std::string server, local;
     bool newer;
   };
-  const std::vector<Case> cases = {
-      {"43", "42", true},   {"42", "42", false}, {"41", "42", false},
-      {"410", "42", false},  // a text comparison, not a number: peers rely on it
-      {"421", "42", true},  {"5", "42", true},   {"", "42", false}, {"", "", false},
-      {"1", "", true},
-  };
+  const std::vector<Case> cases =
+      {
+          {"43", "42", true},   {"42", "42", false}, {"41", "42", false},
+          {"410", "42", false},  // a text comparison, not a number: peers rely on it
+          {"421", "42", true},  {"5", "42", true},   {"", "42", false},
+          {"", "", false},      {"1", "", true},
+      };
   for (const auto& c : cases) {
     EXPECT_EQ(IsNewerVersion(c.server, c.local), c.newer) << c.server << " vs " << c.local;
   }

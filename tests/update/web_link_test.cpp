@@ -1,8 +1,9 @@
 // The web-link opener's rule and the help menu's addresses.
+#include "update/web_link.hpp"
+
 #include <gtest/gtest.h>
 
 #include "tests/update/update_fakes.hpp"
-#include "update/web_link.hpp"
 
 namespace kestro::update {
 namespace {
@@ -19,9 +20,13 @@ TEST(WebLink, OpensOnlyWhenOnline) {
   test::FixedProbe probe;
   int opened = 0;
   int refused = 0;
-  EXPECT_EQ(OpenWebLinkWhenOnline(probe, [&] { ++opened; }, [&] { ++refused; }), WebLinkOutcome::Opened);
+  EXPECT_EQ(OpenWebLinkWhenOnline(
+                probe, [&] { ++opened; }, [&] { ++refused; }),
+            WebLinkOutcome::Opened);
   probe.connected = false;
-  EXPECT_EQ(OpenWebLinkWhenOnline(probe, [&] { ++opened; }, [&] { ++refused; }), WebLinkOutcome::NotConnected);
+  EXPECT_EQ(OpenWebLinkWhenOnline(
+                probe, [&] { ++opened; }, [&] { ++refused; }),
+            WebLinkOutcome::NotConnected);
   EXPECT_EQ(opened, 1);
   EXPECT_EQ(refused, 1);
 }

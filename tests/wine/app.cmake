@@ -14,7 +14,17 @@ if(KESTRO_WINDOWS AND TARGET kestro_antivirus)
   # program allows.
   kestro_test(wine_app_program_test SOURCES app_program_test.cpp DEPS advapi32 user32 TIMEOUT 600)
   add_dependencies(wine_app_program_test kestro_antivirus)
-  set_tests_properties(wine_app_program_test PROPERTIES RESOURCE_LOCK kestro_program)
+
+  # Every test that starts the real program takes the same lock, once all
+  # fragments of this folder have declared their tests.
+  function(kestro_lock_program_tests)
+    foreach(test_name wine_app_program_test wine_app_scan_e2e_test)
+      if(TEST ${test_name})
+        set_tests_properties(${test_name} PROPERTIES RESOURCE_LOCK kestro_program)
+      endif()
+    endforeach()
+  endfunction()
+  cmake_language(DEFER CALL kestro_lock_program_tests)
 endif()
 
 if(KESTRO_WINDOWS AND TARGET kestro_antivirus)

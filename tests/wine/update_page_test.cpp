@@ -2,16 +2,17 @@
 // published update folder: out-of-date databases are replaced (or, when the
 // server cuts one short, kept); a newer program is downloaded in the background
 // with progress and completion, and an empty one raises the error and no offer.
+#include "app/update_page/update_page.hpp"
+
+#include <commctrl.h>
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <commctrl.h>
 
 #include <atomic>
 #include <chrono>
 #include <fstream>
 #include <thread>
 
-#include "app/update_page/update_page.hpp"
 #include "sigdb/database_loader.hpp"
 #include "sigdb/database_writer.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -31,11 +32,13 @@ const std::wstring kRule(25, L'-');
 std::vector<std::uint8_t> Database(int kind, const std::string& tag, sigdb::Date date) {
   const std::vector<sigdb::SignatureRecord> records = {{"Test." + tag + ".A", "AB12" + std::to_string(kind)},
                                                        {"Test." + tag + ".B", "CD34" + std::to_string(kind)}};
-  return sigdb::BuildDatabase(static_cast<sigdb::DatabaseKind>(kind), {tag + " databases", date}, records).bytes;
+  return sigdb::BuildDatabase(static_cast<sigdb::DatabaseKind>(kind), {tag + " databases", date}, records)
+      .bytes;
 }
 
 // Runs the window messages of this thread until `done` answers true.
-bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = std::chrono::seconds(30)) {
+bool PumpUntil(const std::function<bool()>& done,
+               std::chrono::milliseconds limit = std::chrono::seconds(30)) {
   const auto end = Clock::now() + limit;
   while (Clock::now() < end) {
     MSG msg;
@@ -88,7 +91,8 @@ class MessageBoxAnswerer {
 };
 
 // Records the highest position and range the progress bar was given.
-LRESULT CALLBACK WatchProgress(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK WatchProgress(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR data) {
   auto* seen = reinterpret_cast<std::pair<WPARAM, LPARAM>*>(data);
   if (message == PBM_SETPOS) seen->first = std::max(seen->first, wParam);
   if (message == PBM_SETRANGE32) seen->second = std::max(seen->second, lParam);
@@ -121,7 +125,8 @@ class UpdatePage : public ::testing::Test {
     request.version = "4.3";
     request.programFile = sources / "KESTRO-Setup.exe";
     test::WriteFile(*request.programFile, programBytes);
-    for (int k = 0; k < 3; ++k) request.databases[static_cast<std::size_t>(k)] = sources / ("DB_" + std::to_string(k) + "x.avn");
+    for (int k = 0; k < 3; ++k)
+      request.databases[static_cast<std::size_t>(k)] = sources / ("DB_" + std::to_string(k) + "x.avn");
     if (programBytes.empty()) {
       // The publisher refuses an empty program file; serve one anyway.
       request.programFile.reset();
@@ -132,7 +137,7 @@ class UpdatePage : public ::testing::Test {
   }
 
   // The page in a visible top-level window, with the databases dated `date`.
-  void OpenPage(std::optional<sigdb::Date> date, bool connected = true) {
+  void OpenPage(std::optional<sigdb::Date> date, bool connected = true, bool giveValues = true) {
     values.DatabaseVersion = "installed";
     values.DatabaseDate = date;
     WNDCLASSW wc{};
@@ -150,7 +155,7 @@ class UpdatePage : public ::testing::Test {
     UpdatePageHost host{parent, kTitle, programFolder, {}, [this] { ++replacedCalls; }};
     host.serverBase = std::wstring(L"http://127.0.0.1:") + std::to_wstring(server.port()) + L"/files/";
     host.engineVersion = L"4.2";
-    host.databaseValues = &values;
+    if (giveValues) host.databaseValues = &values;
     host.appDataFolder = appData;
     if (connected) host.connectivityProbe = [] { return true; };
     page = CreateUpdatePage(parent, host);
@@ -158,7 +163,8 @@ class UpdatePage : public ::testing::Test {
     MoveWindow(page, 0, 0, 640, 480, TRUE);
     ShowUpdate(page);
     UpdateWindow(parent);
-    SetWindowSubclass(GetDlgItem(page, kIdProgress), WatchProgress, 1, reinterpret_cast<DWORD_PTR>(&progressSeen));
+    SetWindowSubclass(GetDlgItem(page, kIdProgress), WatchProgress, 1,
+                      reinterpret_cast<DWORD_PTR>(&progressSeen));
   }
 
   void ClickUpdateNow() {
@@ -190,8 +196,9 @@ class UpdatePage : public ::testing::Test {
     BitBlt(memory, 0, 0, r.right, r.bottom, screen, 0, 0, SRCCOPY);
     const DWORD stride = static_cast<DWORD>((r.right * 3 + 3) & ~3);
     const DWORD size = stride * static_cast<DWORD>(r.bottom);
-    BITMAPFILEHEADER file{0x4D42, static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0, 0,
-                          sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
+    BITMAPFILEHEADER file{0x4D42,
+                          static_cast<DWORD>(sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + size), 0,
+                          0, sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)};
     std::ofstream out(fs::path(folder) / (name + ".bmp"), std::ios::binary);
     out.write(reinterpret_cast<const char*>(&file), sizeof file);
     out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
@@ -221,13 +228,15 @@ TEST_F(UpdatePage, ReplacesOutOfDateDatabases) {
   Publish("MZ setup");
   OpenPage(kOldDate);
   ClickUpdateNow();
-  EXPECT_EQ(InfoText(), L"Check for update\r\n" + kRule + L"\r\n"
-                        L"Update found !\r\n"
-                        L"Downloading database update 1 ...  SUCCESS\r\n"
-                        L"Downloading database update 2 ... \r\n SUCCESS\r\n"
-                        L"Downloading database update 3 ... \r\n SUCCESS\r\n"
-                        L"Update complete, please restart the program to take effect !\r\n");
-  for (int k = 0; k < 3; ++k) EXPECT_EQ(test::ReadFile(Installed(k)), newSet[static_cast<std::size_t>(k)]) << k;
+  EXPECT_EQ(InfoText(), L"Check for update\r\n" + kRule +
+                            L"\r\n"
+                            L"Update found !\r\n"
+                            L"Downloading database update 1 ...  SUCCESS\r\n"
+                            L"Downloading database update 2 ... \r\n SUCCESS\r\n"
+                            L"Downloading database update 3 ... \r\n SUCCESS\r\n"
+                            L"Update complete, please restart the program to take effect !\r\n");
+  for (int k = 0; k < 3; ++k)
+    EXPECT_EQ(test::ReadFile(Installed(k)), newSet[static_cast<std::size_t>(k)]) << k;
   EXPECT_EQ(replacedCalls, 1);
   EXPECT_FALSE(fs::exists(appData / "KESTRO.tmp"));
   Screenshot("update_page_databases");
@@ -241,7 +250,8 @@ TEST_F(UpdatePage, ADatabaseCutShortKeepsTheOldOnes) {
   const std::wstring text = InfoText();
   EXPECT_NE(text.find(L"Downloading database update 3 ... \r\n FAILED: "), std::wstring::npos) << text;
   EXPECT_TRUE(text.ends_with(L"Update failed, your databases were not changed !\r\n")) << text;
-  for (int k = 0; k < 3; ++k) EXPECT_EQ(test::ReadFile(Installed(k)), oldSet[static_cast<std::size_t>(k)]) << k;
+  for (int k = 0; k < 3; ++k)
+    EXPECT_EQ(test::ReadFile(Installed(k)), oldSet[static_cast<std::size_t>(k)]) << k;
   EXPECT_EQ(std::distance(fs::directory_iterator(programFolder), {}), 3);
   EXPECT_EQ(replacedCalls, 0);
   Screenshot("update_page_cut_short");
@@ -249,22 +259,26 @@ TEST_F(UpdatePage, ADatabaseCutShortKeepsTheOldOnes) {
 
 TEST_F(UpdatePage, DownloadsANewerProgramWithProgressAndOffersIt) {
   std::string installer = "MZ";
-  for (int i = 0; installer.size() < 3 * 1024 * 1024; ++i) installer += "installer block " + std::to_string(i) + "\n";
+  for (int i = 0; installer.size() < 3 * 1024 * 1024; ++i)
+    installer += "installer block " + std::to_string(i) + "\n";
   Publish(installer);
   OpenPage(sigdb::LocalToday());
   ClickUpdateNow();
   const std::wstring text = InfoText();
   EXPECT_NE(text.find(L"Your all KESTRO database already up to date !\r\n" + kRule +
-                      L"\r\nUpdate found !\r\nDownloading program update ...  SUCCESS\r\n" + kRule + L"KESTRO Antivirus 4.3"),
+                      L"\r\nUpdate found !\r\nDownloading program update ...  SUCCESS\r\n" + kRule +
+                      L"KESTRO Antivirus 4.3"),
             std::wstring::npos)
       << text;
   Screenshot("update_page_program_found");
 
   MessageBoxAnswerer answer(IDNO);
-  ASSERT_TRUE(PumpUntil([&] { return answer.answered() && InfoText() == L"Update complete !!\r\n"; })) << InfoText();
+  ASSERT_TRUE(PumpUntil([&] { return answer.answered() && InfoText() == L"Update complete !!\r\n"; }))
+      << InfoText();
   EXPECT_EQ(answer.text(), L"Are you sure want to install new update ?");
   EXPECT_TRUE(answer.hadYesNo());
-  EXPECT_EQ(test::ReadFile(programFolder / "UPDATE_43.exe"), std::vector<std::uint8_t>(installer.begin(), installer.end()));
+  EXPECT_EQ(test::ReadFile(programFolder / "UPDATE_43.exe"),
+            std::vector<std::uint8_t>(installer.begin(), installer.end()));
   EXPECT_FALSE(fs::exists(programFolder / "UPDATE_43.exe.part"));
   // Progress was shown in bytes, up to the whole file.
   EXPECT_EQ(progressSeen.second, static_cast<LPARAM>(installer.size()));
@@ -287,6 +301,15 @@ TEST_F(UpdatePage, AnEmptyProgramFileRaisesTheErrorAndNoOffer) {
   Screenshot("update_page_empty_program");
 }
 
+TEST_F(UpdatePage, WithoutValuesFromTheHostThePageReadsTheInstalledHeader) {
+  Publish("MZ setup");
+  OpenPage(sigdb::LocalToday(), true, false);  // the installed DB_0x.avn is of 2024
+  ClickUpdateNow();
+  EXPECT_NE(InfoText().find(L"Update found !\r\nDownloading database update 1 ...  SUCCESS"),
+            std::wstring::npos)
+      << InfoText();
+}
+
 TEST_F(UpdatePage, WithoutTheConnectivityLibraryTheComputerCountsAsOffline) {
   Publish("MZ setup");
   OpenPage(kOldDate, false);
@@ -306,7 +329,8 @@ TEST(WebLink, OfflineShowsNotConnected) {
 
 TEST(WebLink, UpdateServerAddressComesFromTheRegistryWhenSet) {
   HKEY key = nullptr;
-  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\KESTRO", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\KESTRO", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                            &key, nullptr),
             ERROR_SUCCESS);
   RegDeleteValueW(key, L"UpdateServer");
   const std::wstring builtIn = UpdateServerAddress();

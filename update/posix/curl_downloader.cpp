@@ -109,6 +109,8 @@ class CurlDownloader final : public UrlDownloader {
 
 }  // namespace
 
-std::unique_ptr<UrlDownloader> MakeNativeDownloader() { return std::make_unique<CurlDownloader>(); }
+std::unique_ptr<UrlDownloader> MakeNativeDownloader() {
+  return std::make_unique<CurlDownloader>();
+}
 
 }  // namespace kestro::update

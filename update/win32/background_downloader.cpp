@@ -4,7 +4,8 @@
 
 namespace kestro::update::win32 {
 
-WindowDownloader::WindowDownloader(HWND window, UINT messageBase) : window_(window), messageBase_(messageBase) {}
+WindowDownloader::WindowDownloader(HWND window, UINT messageBase)
+    : window_(window), messageBase_(messageBase) {}
 
 WindowDownloader::~WindowDownloader() {
   stop_ = true;

@@ -32,7 +32,8 @@ class WindowDownloader final : public BackgroundDownloader {
   WindowDownloader(const WindowDownloader&) = delete;
   WindowDownloader& operator=(const WindowDownloader&) = delete;
 
-  bool BeginDownload(const std::string& url, const std::filesystem::path& destination, std::string& error) override;
+  bool BeginDownload(const std::string& url, const std::filesystem::path& destination,
+                     std::string& error) override;
 
   struct Progress {
     std::uint64_t received = 0;
@@ -45,7 +46,7 @@ class WindowDownloader final : public BackgroundDownloader {
     bool complete = false;  // false: the error event
     std::uint64_t total = 0;
     std::filesystem::path destination;
-    std::string reason;     // for the error
+    std::string reason;  // for the error
   };
   // The outcome of the download that posted "finished"; nothing when none is finished.
   std::optional<Finished> TakeFinished();

@@ -1,7 +1,7 @@
 #include "update/win32/url_moniker_downloader.hpp"
 
-#include <windows.h>
 #include <urlmon.h>
+#include <windows.h>
 #include <wininet.h>
 
 #include <cstdio>
@@ -23,7 +23,8 @@ std::wstring WideFromUtf8(const std::string& text) {
 // duration of URLDownloadToFileW, so its reference count only guards misuse.
 class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
  public:
-  BindCallback(const DownloadProgress& progress, const std::atomic<bool>* stop) : progress_(progress), stop_(stop) {}
+  BindCallback(const DownloadProgress& progress, const std::atomic<bool>* stop)
+      : progress_(progress), stop_(stop) {}
   virtual ~BindCallback() = default;
 
   // IUnknown
@@ -47,7 +48,8 @@ class BindCallback final : public IBindStatusCallback, public IHttpNegotiate {
   HRESULT STDMETHODCALLTYPE OnStartBinding(DWORD, IBinding*) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetPriority(LONG*) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE OnLowResource(DWORD) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode, LPCWSTR) override {
+  HRESULT STDMETHODCALLTYPE OnProgress(ULONG progress, ULONG progressMax, ULONG statusCode,
+                                       LPCWSTR) override {
     if (stop_ != nullptr && stop_->load()) return E_ABORT;
     if (statusCode == BINDSTATUS_BEGINDOWNLOADDATA || statusCode == BINDSTATUS_DOWNLOADINGDATA ||
         statusCode == BINDSTATUS_ENDDOWNLOADDATA) {
@@ -109,18 +111,28 @@ class MonikerDownloader final : public UrlDownloader {
 std::string DownloadErrorText(long hresult) {
   const auto code = static_cast<HRESULT>(hresult);
   switch (code) {
-    case INET_E_RESOURCE_NOT_FOUND: return "the server could not be found";
-    case INET_E_CANNOT_CONNECT: return "the server could not be reached";
-    case INET_E_DOWNLOAD_FAILURE: return "the download failed (the server could not be reached)";
-    case INET_E_CONNECTION_TIMEOUT: return "the server did not answer in time";
-    case INET_E_OBJECT_NOT_FOUND: return "the server has no such file";
-    case INET_E_INVALID_URL: return "the address is not valid";
-    case INET_E_UNKNOWN_PROTOCOL: return "the address names an unknown protocol";
-    case E_ABORT: return "the download was stopped";
-    default: break;
+    case INET_E_RESOURCE_NOT_FOUND:
+      return "the server could not be found";
+    case INET_E_CANNOT_CONNECT:
+      return "the server could not be reached";
+    case INET_E_DOWNLOAD_FAILURE:
+      return "the download failed (the server could not be reached)";
+    case INET_E_CONNECTION_TIMEOUT:
+      return "the server did not answer in time";
+    case INET_E_OBJECT_NOT_FOUND:
+      return "the server has no such file";
+    case INET_E_INVALID_URL:
+      return "the address is not valid";
+    case INET_E_UNKNOWN_PROTOCOL:
+      return "the address names an unknown protocol";
+    case E_ABORT:
+      return "the download was stopped";
+    default:
+      break;
   }
   char text[64];
-  std::snprintf(text, sizeof text, "the download failed (error 0x%08lX)", static_cast<unsigned long>(hresult));
+  std::snprintf(text, sizeof text, "the download failed (error 0x%08lX)",
+                static_cast<unsigned long>(hresult));
   return text;
 }
 
@@ -128,7 +140,8 @@ DownloadResult FetchWithUrlMoniker(const std::string& url, const std::filesystem
                                    const DownloadProgress& progress, const std::atomic<bool>* stop) {
   const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   BindCallback callback(progress, stop);
-  const HRESULT hr = URLDownloadToFileW(nullptr, WideFromUtf8(url).c_str(), destination.c_str(), 0, &callback);
+  const HRESULT hr =
+      URLDownloadToFileW(nullptr, WideFromUtf8(url).c_str(), destination.c_str(), 0, &callback);
   if (SUCCEEDED(com)) CoUninitialize();
 
   DownloadResult result;
@@ -148,6 +161,8 @@ DownloadResult FetchWithUrlMoniker(const std::string& url, const std::filesystem
 
 namespace kestro::update {
 
-std::unique_ptr<UrlDownloader> MakeNativeDownloader() { return std::make_unique<win32::MonikerDownloader>(); }
+std::unique_ptr<UrlDownloader> MakeNativeDownloader() {
+  return std::make_unique<win32::MonikerDownloader>();
+}
 
 }  // namespace kestro::update

@@ -1,0 +1,61 @@
+#include "io/read_buffer.hpp"
+
+#include <memory>
+#include <utility>
+
+namespace kestro::checks {
+namespace {
+
+struct Spare {
+  std::unique_ptr<std::uint8_t[]> data;
+  std::size_t capacity = 0;
+};
+
+Spare& ThreadSpare() {
+  thread_local Spare spare;
+  return spare;
+}
+
+}  // namespace
+
+ReadBuffer::ReadBuffer(std::size_t capacity) {
+  if (capacity == 0) return;
+  Spare& spare = ThreadSpare();
+  if (spare.data && spare.capacity >= capacity) {
+    data_ = spare.data.release();
+    capacity_ = std::exchange(spare.capacity, 0);
+    return;
+  }
+  data_ = new std::uint8_t[capacity];  // default-initialised: not cleared
+  capacity_ = capacity;
+}
+
+ReadBuffer::ReadBuffer(ReadBuffer&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), capacity_(std::exchange(other.capacity_, 0)) {}
+
+ReadBuffer& ReadBuffer::operator=(ReadBuffer&& other) noexcept {
+  if (this != &other) {
+    Release();
+    data_ = std::exchange(other.data_, nullptr);
+    capacity_ = std::exchange(other.capacity_, 0);
+  }
+  return *this;
+}
+
+ReadBuffer::~ReadBuffer() { Release(); }
+
+void ReadBuffer::Release() {
+  if (data_ == nullptr) return;
+  Spare& spare = ThreadSpare();
+  // Keep the larger block as the spare, within the limit.
+  if (capacity_ <= kSpareLimit && capacity_ > spare.capacity) {
+    spare.data.reset(data_);
+    spare.capacity = capacity_;
+  } else {
+    delete[] data_;
+  }
+  data_ = nullptr;
+  capacity_ = 0;
+}
+
+}  // namespace kestro::checks

@@ -1,0 +1,1 @@
+kestro_fuzz(fuzz_update_index SOURCES update_index_fuzz.cpp DEPS kestro_update)

@@ -56,9 +56,9 @@ struct Bucket {
     for (std::size_t k = 0; k < width; ++k) {
       double admitted = 0;
       for (unsigned l = 0; l < 16; ++l) {
-        if ((low[k] >> l & 1u) == 0) continue;
+        if ((static_cast<unsigned>(low[k]) >> l & 1u) == 0) continue;
         for (unsigned h = 0; h < 16; ++h) {
-          if ((high[k] >> h & 1u) != 0) admitted += Frequency(static_cast<std::uint8_t>(h << 4 | l));
+          if ((static_cast<unsigned>(high[k]) >> h & 1u) != 0) admitted += Frequency(static_cast<std::uint8_t>(h << 4 | l));
         }
       }
       chance *= admitted;

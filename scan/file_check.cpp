@@ -26,9 +26,12 @@ checks::CheckResult FileCheck(checks::FileView& file, const FileCheckContext& co
   if (checks::PassesExtensionListText(file.PathText(), "EXE")) {
     if (checks::CheckResult hit = context.icon.Check(file.Path(), file)) return hit;
   }
-  const std::string checksum = checks::SampledFileChecksum(file);
-  const std::size_t index = context.lists.fileChecksums.Find(checksum);
-  if (index != 0) return checks::CheckResult::Hit(context.lists.fileChecksums.Name(index));
+  return FileChecksumLookup(file, context.lists.fileChecksums);
+}
+
+checks::CheckResult FileChecksumLookup(checks::PositionedReader& file, const sigdb::SignatureList& fileChecksums) {
+  const std::size_t index = fileChecksums.Find(checks::SampledFileChecksum(file));
+  if (index != 0) return checks::CheckResult::Hit(fileChecksums.Name(index));
   return checks::CheckResult::Miss();
 }
 

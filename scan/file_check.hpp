@@ -42,6 +42,10 @@ struct FileCheckContext {
 // Checks an open view of the file.
 checks::CheckResult FileCheck(checks::FileView& file, const FileCheckContext& context);
 
+// The last step alone: the file's sampled checksum looked up in the
+// file-checksum signature list, the first equal entry's name.
+checks::CheckResult FileChecksumLookup(checks::PositionedReader& file, const sigdb::SignatureList& fileChecksums);
+
 // Opens the file and checks it.
 checks::CheckResult FileCheck(const std::filesystem::path& path, const FileCheckContext& context);
 

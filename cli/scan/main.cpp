@@ -23,6 +23,7 @@
 #include "cli/common/entry.hpp"
 #include "cli/common/named_file.hpp"
 #include "cli/scan/console_output.hpp"
+#include "cli/scan/process_mode.hpp"
 #include "cli/scan/path_filter.hpp"
 #include "cli/scan/scan_options.hpp"
 #include "engine/identity.hpp"
@@ -246,7 +247,6 @@ int ToolMain(const std::vector<std::string>& args) {
   if (options.logFile) {
     scanLog.emplace(log::ScanLog::AtFile(*options.logFile, {std::string(engine::kProgram), std::string(engine::kVersion)}));
     scanLog->StartLog();
-    scanLog->StartScanSection();
   }
   const log::ScanLog* logPtr = scanLog ? &*scanLog : nullptr;
 
@@ -300,6 +300,9 @@ int ToolMain(const std::vector<std::string>& args) {
 
   PathFilter filter(options.excludes, options.excludeDirs, options.oneFileSystem);
   const auto started = std::chrono::steady_clock::now();
+  // The log lists the running processes before its scanning section.
+  if (options.processes) ScanRunningProcesses(fileContext, logPtr, options.quiet ? nullptr : &std::cerr);
+  if (scanLog) scanLog->StartScanSection();
   bool anyMissing = false;
   // One target named on the command line or in a file list: a folder is a scan
   // run of its own, a regular file is handed over alone, anything else refused.

@@ -73,6 +73,8 @@ ParseResult ParseScanOptions(const std::vector<std::string>& args) {
       o.archives = false;
     } else if (a == "--json") {
       o.json = true;
+    } else if (a == "--processes") {
+      o.processes = true;
     } else if (a == "-j" || a.rfind("-j", 0) == 0 || a.rfind("--jobs=", 0) == 0) {
       std::string text;
       if (a == "-j") {
@@ -117,13 +119,14 @@ ParseResult ParseScanOptions(const std::vector<std::string>& args) {
       return result;
     }
   }
-  if (o.paths.empty() && o.fileLists.empty()) result.error = "no folder or file to scan";
+  if (o.paths.empty() && o.fileLists.empty() && !o.processes) result.error = "no folder or file to scan";
   return result;
 }
 
 std::string ScanHelpText() {
   return R"(Usage: kestro-scan [OPTIONS] PATH...
        kestro-scan [OPTIONS] --file-list FILE [PATH...]
+       kestro-scan --processes [OPTIONS] [PATH...]
 
 Scans folders (recursively) and files with the KESTRO Antivirus checks and
 signature databases. Candidate files are those the desktop scan examines: names
@@ -160,6 +163,15 @@ Options:
                       "/" included, "?" one character, "[a-z]" a set)
   --one-file-system   do not enter folders on another file system than the
                       folder given (mounted disks, /proc)
+  --processes         first check the executable of every running process,
+                      whatever its name (each file once; executables other
+                      than 32-bit Windows programs, such as 64-bit or Linux
+                      ones, are looked up in the checksum list too); a
+                      detection is reported like a file, its location the
+                      executable's path. Processes are never suspended,
+                      asked about or ended, and --clean/--quarantine leave
+                      these files alone. Processes the tool may not look into
+                      (other users', protected ones) are counted on stderr.
   -q, --quiet         print detections only: no progress, summary or warnings
   --version           show the version
   -h, --help          show this help

@@ -28,6 +28,7 @@ struct ScanOptions {
   std::vector<std::string> excludeDirs;   // --exclude-dir: patterns of folders not entered
   bool oneFileSystem = false;             // --one-file-system
   bool quiet = false;                     // -q: detections only
+  bool processes = false;  // check the executables of the running processes
 };
 
 struct ParseResult {

@@ -24,4 +24,10 @@ UserMessages& NativeUserMessages() {
   return messages;
 }
 
+int NativeTwoButtonQuestion::Ask(const std::string& text, const std::string& title, MessageIcon icon,
+                                 const std::string&, const std::string& second) {
+  NativeUserMessages().ShowMessage(title, text + " (answered " + second + ")", icon);
+  return kSecondButtonAnswer;
+}
+
 }  // namespace kestro::platform

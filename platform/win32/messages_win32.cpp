@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace kestro::platform {
 namespace {
 
@@ -34,11 +36,59 @@ class MessageBoxes final : public UserMessages {
   }
 };
 
+// The captions the hook gives the buttons of the box being opened on this thread.
+struct ButtonCaptions {
+  std::wstring first;
+  std::wstring second;
+};
+thread_local const ButtonCaptions* tCaptions = nullptr;
+
+LRESULT CALLBACK RelabelButtons(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_ACTIVATE && tCaptions != nullptr) {
+    const HWND window = reinterpret_cast<HWND>(wParam);
+    wchar_t className[16] = {};
+    // Only a dialog box is relabelled, not some other window the thread activates.
+    if (GetClassNameW(window, className, 16) > 0 && std::wstring(className) == L"#32770") {
+      SetDlgItemTextW(window, IDYES, tCaptions->first.c_str());
+      SetDlgItemTextW(window, IDNO, tCaptions->second.c_str());
+    }
+  }
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// The hook and the captions it reads, for the lifetime of one box on this thread;
+// the previous captions come back afterwards, so a box opened from inside
+// another (through its message loop) leaves the outer one's captions intact.
+class ScopedButtonCaptions {
+ public:
+  explicit ScopedButtonCaptions(const ButtonCaptions& captions)
+      : previous_(tCaptions), hook_(SetWindowsHookExW(WH_CBT, RelabelButtons, nullptr, GetCurrentThreadId())) {
+    tCaptions = &captions;
+  }
+  ~ScopedButtonCaptions() {
+    if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
+    tCaptions = previous_;
+  }
+  ScopedButtonCaptions(const ScopedButtonCaptions&) = delete;
+  ScopedButtonCaptions& operator=(const ScopedButtonCaptions&) = delete;
+
+ private:
+  const ButtonCaptions* previous_;
+  HHOOK hook_;
+};
+
 }  // namespace
 
 UserMessages& NativeUserMessages() {
   static MessageBoxes messages;
   return messages;
+}
+
+int NativeTwoButtonQuestion::Ask(const std::string& text, const std::string& title, MessageIcon icon,
+                                 const std::string& first, const std::string& second) {
+  const ButtonCaptions captions{Wide(first), Wide(second)};
+  const ScopedButtonCaptions relabel(captions);
+  return MessageBoxW(static_cast<HWND>(owner_), Wide(text).c_str(), Wide(title).c_str(), MB_YESNO | IconFlag(icon));
 }
 
 }  // namespace kestro::platform

@@ -21,7 +21,6 @@
 #include "app/scan_page/win32/wide_text.hpp"
 #include "app/scan_page/win32/window_base.hpp"
 #include "app/win32/ui_theme.hpp"
-#include "platform/ansi_text.hpp"
 #include "platform/file_ops.hpp"
 #include "platform/processes.hpp"
 #include "remedy/quarantine_store.hpp"

@@ -3,7 +3,8 @@
 # bench tree (the ~20,000 files kestro-bench-filecheck writes), in one run:
 #   - the window's scan time (from "MulaiScan" to the finish message) with its
 #     one checking thread per core;
-#   - kestro-scan.exe on the same folder with the same thread count;
+#   - kestro-scan.exe on the same folder with the same thread count, writing a
+#     log as the window does;
 #   - the longest time the program's window took to answer a message during
 #     its scan.
 # Targets (printed, never asserted): window time at most 1.2 x the console's,
@@ -45,21 +46,21 @@ run() {
   end=$(date +%s.%N)
   startup=$(python3 -c "print(f'{$end - $start:.3f}')")
   start=$(date +%s.%N)
-  "$win/wine-run.sh" "$win/out/kestro-scan.exe" -j "$threads" "$winroot" >/dev/null 2>&1 || true
+  "$win/wine-run.sh" "$win/out/kestro-scan.exe" -j "$threads" --log "$winroot.log" "$winroot" >/dev/null 2>&1 || true
   end=$(date +%s.%N)
   console=$(python3 -c "print(f'{max(0.001, $end - $start - $startup):.3f}')")
   local line
   line=$("$win/wine-run.sh" "$win/tests/kestro_app_scan_bench.exe" "$winout" "$winroot" 2>/dev/null | tr -d '\r' |
-         grep '^window scan' || true)
+         grep '^window' || true)
   wineserver -k || true
   wineserver -w || true
-  echo "kestro-scan.exe -j $threads under Wine: $console s (its start-up of $startup s taken off)"
+  echo "kestro-scan.exe -j $threads --log under Wine: $console s (its start-up of $startup s taken off)"
   if [ -z "$line" ]; then
     echo "window: no result (the program did not finish its scan)"
     return 1
   fi
   echo "$line"
-  python3 - "$console" "$line" <<'PY'
+  python3 - "$console" "$(echo "$line" | grep '^window scan')" <<'PY'
 import re, sys
 console = float(sys.argv[1])
 line = sys.argv[2]

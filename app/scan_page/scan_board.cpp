@@ -60,9 +60,6 @@ void ScanBoard::AddRow(scan::DetectionRecord record) {
 void ScanBoard::RequestFitList() {
   Change([&](BoardView& v) { v.fitListRequested = true; });
 }
-void ScanBoard::MarkFinishMessageClosed() {
-  Change([&](BoardView& v) { v.finishedMessageClosed = true; });
-}
 
 void ScanBoard::ResetForRun() {
   Change([&](BoardView& v) {
@@ -76,7 +73,6 @@ void ScanBoard::ResetForRun() {
     v.percent = 0;
     v.newRows.clear();
     v.fitListRequested = false;
-    v.finishedMessageClosed = false;
   });
 }
 
@@ -87,7 +83,6 @@ BoardView ScanBoard::Take() {
   BoardView copy = view_;
   copy.newRows = std::move(rows);
   view_.fitListRequested = false;
-  view_.finishedMessageClosed = false;
   return copy;
 }
 

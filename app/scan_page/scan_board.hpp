@@ -34,7 +34,6 @@ struct BoardView {
   // Handed over once, then cleared:
   std::vector<scan::DetectionRecord> newRows;  // rows found since the last Take
   bool fitListRequested = false;               // the run ended with detections
-  bool finishedMessageClosed = false;          // the finish message was answered
 };
 
 class ScanBoard {
@@ -55,7 +54,6 @@ class ScanBoard {
   void SetTaskbar(bool active, int percent);
   void AddRow(scan::DetectionRecord record);
   void RequestFitList();
-  void MarkFinishMessageClosed();
   // A new run: counters, labels and pending rows start again.
   void ResetForRun();
 

@@ -139,7 +139,6 @@ class ScanController::Observer final : public scan::ScanObserver {
     }
     const std::string message(text);
     if (owner_.presenter_) owner_.ui_.Call([&] { owner_.presenter_(message, icon); });
-    board_.MarkFinishMessageClosed();
   }
 
  private:

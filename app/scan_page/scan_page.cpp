@@ -21,7 +21,6 @@
 #include "app/scan_page/win32/wide_text.hpp"
 #include "app/scan_page/win32/window_base.hpp"
 #include "app/win32/ui_theme.hpp"
-#include "platform/ansi_text.hpp"
 #include "platform/file_ops.hpp"
 #include "platform/processes.hpp"
 #include "remedy/quarantine_store.hpp"
@@ -33,6 +32,7 @@ namespace {
 
 constexpr UINT_PTR kDisplayTimer = 1;
 constexpr UINT kDisplayIntervalMs = 33;  // about 30 refreshes a second
+constexpr ULONGLONG kRowIntervalMs = 250;  // new detection rows, about 4 times a second
 constexpr UINT kWakeMessage = WM_APP + 1;
 constexpr int kTabDirectoryIndex = 0;
 constexpr int kTabReportIndex = 1;
@@ -76,7 +76,8 @@ class ScanPage final : public WindowBase {
   void OnPause();
   void OnLog();
   void OnDisplayTimer();
-  void ApplyBoard(BoardView view);
+  // `allRows`: every row taken so far goes into the list now.
+  void ApplyBoard(BoardView view, bool allRows = false);
   void OnRunEnded();
   void SetRunControls(bool running);
   void SetStatus(const std::wstring& text, COLORREF colour);
@@ -111,6 +112,8 @@ class ScanPage final : public WindowBase {
   bool runActive_ = false;
   bool paused_ = false;
   std::uint64_t shownRevision_ = 0;
+  std::vector<scan::DetectionRecord> pendingRows_;  // taken from the board, not yet in the list
+  ULONGLONG rowsShownAt_ = 0;
   TaskbarProgress taskbar_;
 
   // Controls.
@@ -426,6 +429,7 @@ void ScanPage::StartRun(const std::wstring& target) {
 
   ShowTab(kTabReportIndex);
   list_.Clear();
+  pendingRows_.clear();
   for (HWND label : {amount_, files_, detected_}) SetWindowTextW(label, L"0");
   SetWindowTextW(scanPath_, L"");
   SendMessageW(progress_, PBM_SETPOS, 0, 0);
@@ -450,11 +454,14 @@ void ScanPage::StartRun(const std::wstring& target) {
   controller_ = std::make_unique<ScanController>(
       engine, board_, ui_, [this](const std::string& text, scan::MessageIcon icon) {
         // Everything the run found is on the page before its message shows.
-        ApplyBoard(board_.Take());
+        ApplyBoard(board_.Take(), true);
         dialogs_.Message(Owner(), ctx_.ProgramTitle, Wide(text), MessageBoxIcon(icon));
       });
   controller_->SetShutdownWhenDone(SendMessageW(shutdown_, BM_GETCHECK, 0, 0) == BST_CHECKED);
   runActive_ = true;
+  // The window thread goes before the scan's threads, so that it answers at once
+  // however busy the checks keep the processors.
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_ABOVE_NORMAL);
   const bool started = controller_->Start(std::filesystem::path(target), settings);
   if (!started) {
     OnRunEnded();
@@ -497,8 +504,17 @@ void ScanPage::OnDisplayTimer() {
   ApplyBoard(board_.Take());
 }
 
-void ScanPage::ApplyBoard(BoardView view) {
-  if (!view.newRows.empty()) list_.Append(std::move(view.newRows));
+void ScanPage::ApplyBoard(BoardView view, bool allRows) {
+  // New rows reach the list a few times a second: each addition repaints the
+  // list, which costs far more than the labels.
+  for (auto& row : view.newRows) pendingRows_.push_back(std::move(row));
+  const ULONGLONG now = GetTickCount64();
+  const bool flush = allRows || !view.running || view.fitListRequested || now - rowsShownAt_ >= kRowIntervalMs;
+  if (flush && !pendingRows_.empty()) {
+    list_.Append(std::move(pendingRows_));
+    pendingRows_.clear();
+    rowsShownAt_ = now;
+  }
   if (view.fitListRequested) list_.FitAndShowLast();
   if (view.revision != shownRevision_) {
     shownRevision_ = view.revision;
@@ -527,6 +543,7 @@ void ScanPage::ApplyBoard(BoardView view) {
 
 void ScanPage::OnRunEnded() {
   KillTimer(Handle(), kDisplayTimer);
+  SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_NORMAL);
   runActive_ = false;
   paused_ = false;
   ApplyBoard(board_.Take());

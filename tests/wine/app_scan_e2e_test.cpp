@@ -263,6 +263,9 @@ TEST_F(ProgramTest, StopMidScanThenASecondStartHandsItsFolderOver) {
   EXPECT_EQ(stopped.text, L"Scanning aborted !");
   const int rowsSoFar = RowCount(list);
   EXPECT_GT(rowsSoFar, 0);
+  // "VirusDetected" and the icon by the count of the rows found.
+  EXPECT_EQ(ReadMarker(L"VirusDetected"), rowsSoFar <= 5 ? 2u : 3u) << rowsSoFar << " rows";
+  EXPECT_EQ(stopped.icon, rowsSoFar <= 5 ? MessageBoxSeen::Icon::Exclamation : MessageBoxSeen::Icon::Error);
   EXPECT_LE(rowsSoFar, 40);
   EXPECT_LT(std::stoi(TextOf(windows->Control(app::scan_page::kFilesValue))), 4040) << "the walk ended early";
   EXPECT_EQ(TextOf(windows->Control(app::scan_page::kDetectedValue)), std::to_wstring(rowsSoFar));

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 #include <uxtheme.h>
 
+#include <algorithm>
+
 #include "app/scan_page/win32/row_icons.hpp"
 #include "app/scan_page/win32/wide_text.hpp"
 #include "app/scan_page/win32/window_base.hpp"
@@ -33,9 +35,13 @@ LRESULT CALLBACK ListSubclass(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 HWND DetectionListView::Create(HWND parent, int id) {
-  list_ = MakeControl(parent, WC_LISTVIEWW, L"", LVS_REPORT | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_CLIPSIBLINGS, id,
+  // A virtual list: it keeps only the count and the selection; texts and icons
+  // come from the model when a row is drawn, so a new row costs nothing however
+  // long the list grows.
+  list_ = MakeControl(parent, WC_LISTVIEWW, L"",
+                      LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS | WS_TABSTOP | WS_CLIPSIBLINGS, id,
                       WS_EX_CLIENTEDGE);
-  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER | LVS_EX_LABELTIP);
+  ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP);
   SetWindowTheme(list_, L"Explorer", nullptr);
   ListView_SetBkColor(list_, RGB(255, 255, 255));
   ListView_SetImageList(list_, MakeRowIcons(GetSystemMetrics(SM_CXSMICON)), LVSIL_SMALL);
@@ -55,36 +61,58 @@ HWND DetectionListView::Create(HWND parent, int id) {
 void DetectionListView::Clear() {
   rows_.Clear();
   texts_.clear();
-  ListView_DeleteAllItems(list_);
+  ListView_SetItemCountEx(list_, 0, 0);
 }
 
 void DetectionListView::Append(std::vector<scan::DetectionRecord> records) {
   if (records.empty()) return;
-  SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
   for (auto& record : records) {
     texts_.push_back({Wide(record.infection), Wide(record.location), Wide(record.detectionTime), Wide(record.packer)});
     rows_.Append(std::move(record));
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = static_cast<int>(rows_.Size() - 1);
-    item.pszText = LPSTR_TEXTCALLBACKW;
-    item.iImage = RowIconNumber(RowState::Detected) - 1;
-    ListView_InsertItem(list_, &item);
   }
-  ListView_EnsureVisible(list_, static_cast<int>(rows_.Size() - 1), FALSE);
-  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list_, nullptr, FALSE);
+  // The view is not scrolled to the new rows: the user may be reading the list,
+  // and repainting it for every few rows made the window slow to answer. The
+  // finished scan shows its last row.
+  ListView_SetItemCountEx(list_, static_cast<int>(rows_.Size()), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
 }
 
 void DetectionListView::FitAndShowLast() {
-  for (int i = 0; i < 4; ++i) {
-    ListView_SetColumnWidth(list_, i, LVSCW_AUTOSIZE_USEHEADER);
-  }
+  FitColumns();
   if (rows_.Empty()) return;
   const int last = static_cast<int>(rows_.Size() - 1);
-  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+  ListView_SetItemState(list_, -1, 0, LVIS_SELECTED);
   ListView_SetItemState(list_, last, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
   ListView_EnsureVisible(list_, last, FALSE);
+}
+
+void DetectionListView::FitColumns() {
+  // The list's own fitting asks for and measures every cell, which takes seconds
+  // for thousands of rows; the widest texts are among the longest ones, so only
+  // those (and the caption) are measured.
+  constexpr std::size_t kMeasured = 24;
+  HDC dc = GetDC(list_);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list_, WM_GETFONT, 0, 0)));
+  SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+  const auto textWidth = [&](const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  for (std::size_t column = 0; column < 4; ++column) {
+    std::vector<const std::wstring*> longest;
+    for (const auto& row : texts_) longest.push_back(&row[column]);
+    const std::size_t measured = std::min(kMeasured, longest.size());
+    std::partial_sort(longest.begin(), longest.begin() + static_cast<std::ptrdiff_t>(measured), longest.end(),
+                      [](const std::wstring* a, const std::wstring* b) { return a->size() > b->size(); });
+    int width = textWidth(Wide(kDetectionColumns[column]));
+    for (std::size_t i = 0; i < measured; ++i) width = std::max(width, textWidth(*longest[i]));
+    width += GetSystemMetrics(SM_CXEDGE) * 2 + 12;
+    if (column == 0) width += GetSystemMetrics(SM_CXSMICON) + 4;
+    ListView_SetColumnWidth(list_, static_cast<int>(column), width);
+  }
+  SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+  SelectObject(dc, old);
+  ReleaseDC(list_, dc);
 }
 
 void DetectionListView::SpreadColumns() {
@@ -120,19 +148,18 @@ void DetectionListView::SetAllSelected(bool selected) {
 void DetectionListView::SetState(int row, RowState state) {
   if (row < 0 || static_cast<std::size_t>(row) >= rows_.Size()) return;
   rows_.SetState(static_cast<std::size_t>(row), state);
-  LVITEMW item{};
-  item.mask = LVIF_IMAGE;
-  item.iItem = row;
-  item.iImage = RowIconNumber(state) - 1;
-  ListView_SetItem(list_, &item);
+  ListView_RedrawItems(list_, row, row);
 }
 
 void DetectionListView::FillDisplayInfo(NMLVDISPINFOW& info) {
-  if ((info.item.mask & LVIF_TEXT) == 0) return;
+  if (info.item.iItem < 0) return;
   const auto row = static_cast<std::size_t>(info.item.iItem);
+  if (row >= texts_.size()) return;
+  if ((info.item.mask & LVIF_IMAGE) != 0) info.item.iImage = RowIconNumber(rows_.At(row).state) - 1;
   const auto column = static_cast<std::size_t>(info.item.iSubItem);
-  if (row >= texts_.size() || column >= 4 || info.item.cchTextMax <= 0) return;
-  lstrcpynW(info.item.pszText, texts_[row][column].c_str(), info.item.cchTextMax);
+  if ((info.item.mask & LVIF_TEXT) != 0 && column < 4 && info.item.cchTextMax > 0) {
+    lstrcpynW(info.item.pszText, texts_[row][column].c_str(), info.item.cchTextMax);
+  }
 }
 
 }  // namespace kestro::app::scan_page

@@ -1,9 +1,8 @@
 #pragma once
-// The detection list "lstDetect": a report list view that draws from the
-// DetectionRows model. Rows are inserted with callback texts, in batches with
-// redraw off; the texts come from the model on LVN_GETDISPINFO. The list
-// carries the selected marks (the view's selection) and the current row (the
-// focused one).
+// The detection list "lstDetect": a virtual report list view over the
+// DetectionRows model. The view holds the row count, the selected marks (its
+// selection) and the current row (the focused one); texts and icons come from
+// the model on LVN_GETDISPINFO.
 
 #include <windows.h>
 #include <commctrl.h>
@@ -27,6 +26,8 @@ class DetectionListView {
   void Append(std::vector<scan::DetectionRecord> records);
   // Fits every column to its contents, selects the last row and shows it.
   void FitAndShowLast();
+  // Fits every column to its contents.
+  void FitColumns();
   // Shares the list's width among the columns (after a resize).
   void SpreadColumns();
 

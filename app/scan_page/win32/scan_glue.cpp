@@ -36,6 +36,15 @@ void PlayProgramSound(const std::filesystem::path& programFolder, const wchar_t*
   sndPlaySoundW(file.c_str(), SND_ASYNC | SND_NODEFAULT);
 }
 
+void DetectedSound::PlayDetected() {
+  constexpr ULONGLONG kChimeMs = 450;  // a little longer than Sound\detected.wav
+  const ULONGLONG now = GetTickCount64();
+  ULONGLONG started = startedAt_.load();
+  if (started != 0 && now - started < kChimeMs) return;
+  if (!startedAt_.compare_exchange_strong(started, now)) return;  // another hit starts it
+  PlayProgramSound(programFolder_, L"Sound\\detected.wav");
+}
+
 std::string LocalDateTime::NowText() const {
   SYSTEMTIME now{};
   GetLocalTime(&now);

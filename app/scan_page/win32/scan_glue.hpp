@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -29,13 +30,17 @@ class RegistryMarkers final : public scan::ScanMarkers {
 // Plays a wave file of the program folder asynchronously, when it exists.
 void PlayProgramSound(const std::filesystem::path& programFolder, const wchar_t* relative);
 
+// The detected sound. Hits that come while it still sounds do not start it
+// again: a new start only cuts the chime off, and starting a sound costs the
+// scan several milliseconds each time.
 class DetectedSound final : public scan::DetectionSound {
  public:
   explicit DetectedSound(std::filesystem::path programFolder) : programFolder_(std::move(programFolder)) {}
-  void PlayDetected() override { PlayProgramSound(programFolder_, L"Sound\\detected.wav"); }
+  void PlayDetected() override;
 
  private:
   std::filesystem::path programFolder_;
+  std::atomic<ULONGLONG> startedAt_{0};
 };
 
 // The platform's default date and time text (short date, then the time).

@@ -1,10 +1,14 @@
 # Top-level commands. `make test` is what CI runs: it installs the Debian
 # packages the build needs, builds the native, Windows and sanitizer trees, and
-# runs every test in all three.
+# runs every test in all three; the 32-bit Windows tree, which cannot run here,
+# is built (shipped targets only) and checked statically, and the Debian
+# package's contents are checked.
 
 JOBS ?= $(shell nproc)
 NATIVE := build/native
 WIN64 := build/win64
+WIN32 := build/win32
+DIST := dist
 ASAN := build/asan
 CMAKE_FLAGS ?= -DKESTRO_WERROR=ON
 # A compiler cache, when the machine has one, makes rebuilds of several trees cheap.
@@ -12,7 +16,8 @@ ifneq ($(shell command -v ccache 2>/dev/null),)
 CMAKE_FLAGS += -DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 endif
 
-.PHONY: all test deps native windows asan test-native test-windows test-asan bench fuzz clean scan
+.PHONY: all test deps native windows windows32 asan test-native test-windows test-win32 test-deb test-asan \
+        bench fuzz clean scan dist deb
 
 all: native windows
 
@@ -25,6 +30,12 @@ $(NATIVE)/CMakeCache.txt:
 $(WIN64)/CMakeCache.txt:
 	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 
+# 32-bit Windows: no tests (they cannot run here); its setup takes the
+# databases of the 64-bit tree (the same bytes).
+$(WIN32)/CMakeCache.txt:
+	cmake -S . -B $(WIN32) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-i686.cmake -DCMAKE_BUILD_TYPE=Release \
+	  -DKESTRO_TESTS=OFF -DKESTRO_BENCH=OFF -DKESTRO_SETUP_DATABASES=$(abspath $(WIN64))/out $(CMAKE_FLAGS)
+
 $(ASAN)/CMakeCache.txt:
 	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DKESTRO_SANITIZE=ON -DKESTRO_BENCH=OFF $(CMAKE_FLAGS)
 
@@ -33,6 +44,10 @@ native: deps $(NATIVE)/CMakeCache.txt
 
 windows: deps $(WIN64)/CMakeCache.txt
 	cmake --build $(WIN64) -j $(JOBS)
+
+# Only what is shipped: the program and its libraries.
+windows32: deps $(WIN32)/CMakeCache.txt
+	cmake --build $(WIN32) -j $(JOBS) --target kestro_antivirus
 
 asan: deps $(ASAN)/CMakeCache.txt
 	cmake --build $(ASAN) -j $(JOBS)
@@ -46,7 +61,18 @@ test-windows: windows
 test-asan: asan
 	cd $(ASAN) && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
-test: test-native test-windows test-asan
+# Exports, imports, image types and the x86 setup's contents (see the script).
+test-win32: windows windows32
+	cmake --build $(WIN32) -j $(JOBS) --target kestro_setup
+	scripts/check-win32.py --x86 $(WIN32)/out --x64 $(WIN64)/out \
+	  --setup $(WIN32)/dist/KESTRO-Antivirus-$$(sed -n 's/.*KESTRO_VERSION_TEXT "\(.*\)"/\1/p' $(WIN32)/generated/kestro_version.h)-x86-setup.exe
+
+# The Debian package: contents, dependencies, lintian, and the packaged
+# kestro-scan run from the unpacked files on the demo tree.
+test-deb: deb
+	scripts/check-deb.sh $(DIST) $(NATIVE)
+
+test: test-native test-windows test-win32 test-deb test-asan
 
 bench: native
 	$(NATIVE)/bench/kestro-bench-crc
@@ -75,5 +101,20 @@ else
 	$(NATIVE)/out/kestro-scan $(DEMO); status=$$?; [ $$status -le 1 ]
 endif
 
+# dist/KESTRO-Antivirus-<version>-x64-setup.exe and -x86-setup.exe (NSIS).
+dist: windows windows32
+	cmake --build $(WIN64) -j $(JOBS) --target kestro_setup
+	cmake --build $(WIN32) -j $(JOBS) --target kestro_setup
+	mkdir -p $(DIST)
+	cp $(WIN64)/dist/KESTRO-Antivirus-*-x64-setup.exe $(WIN32)/dist/KESTRO-Antivirus-*-x86-setup.exe $(DIST)/
+
+# dist/kestro_<version>_amd64.deb (CPack): the console tools, databases, man pages.
+deb: native
+	cmake --build $(NATIVE) -j $(JOBS) --target kestro_man
+	rm -f $(NATIVE)/package/kestro_*.deb
+	cd $(NATIVE) && cpack -G DEB
+	mkdir -p $(DIST)
+	cp $(NATIVE)/package/kestro_*.deb $(DIST)/
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -47,7 +47,7 @@ void AppendUtf8(std::string& out, std::uint32_t cp) {
 std::optional<std::string> AnsiAt(Span bytes, std::uint64_t offset) {
   if (offset >= bytes.size()) return std::nullopt;
   for (std::size_t i = static_cast<std::size_t>(offset); i < bytes.size(); ++i) {
-    if (bytes[i] == 0) return AnsiToUtf8(bytes.subspan(offset, i - offset));
+    if (bytes[i] == 0) return AnsiToUtf8(SubBytes(bytes, offset, i - offset));
   }
   return std::nullopt;
 }
@@ -55,7 +55,7 @@ std::optional<std::string> AnsiAt(Span bytes, std::uint64_t offset) {
 std::optional<std::string> UnicodeAt(Span bytes, std::uint64_t offset) {
   if (offset >= bytes.size()) return std::nullopt;
   for (std::size_t i = static_cast<std::size_t>(offset); i + 1 < bytes.size(); i += 2) {
-    if (bytes[i] == 0 && bytes[i + 1] == 0) return Utf16LeToUtf8(bytes.subspan(offset, i - offset));
+    if (bytes[i] == 0 && bytes[i + 1] == 0) return Utf16LeToUtf8(SubBytes(bytes, offset, i - offset));
   }
   return std::nullopt;
 }
@@ -184,7 +184,7 @@ std::optional<std::string> ShellLinkTarget(std::span<const std::uint8_t> bytes) 
   if ((flags & kHasIdList) != 0) {
     const auto listSize = LoadU16(bytes, at);
     if (!listSize || !HasRange(bytes, at + 2, *listSize)) return std::nullopt;
-    fromIdList = FromIdList(bytes.subspan(at + 2, *listSize));
+    fromIdList = FromIdList(SubBytes(bytes, at + 2, *listSize));
     at += 2 + std::uint64_t{*listSize};
   }
 
@@ -192,7 +192,7 @@ std::optional<std::string> ShellLinkTarget(std::span<const std::uint8_t> bytes) 
   if ((flags & kHasLinkInfo) != 0 && (flags & kForceNoLinkInfo) == 0) {
     const auto infoSize = LoadU32(bytes, at);
     if (!infoSize || *infoSize < 4 || !HasRange(bytes, at, *infoSize)) return std::nullopt;
-    fromLinkInfo = FromLinkInfo(bytes.subspan(at, *infoSize));
+    fromLinkInfo = FromLinkInfo(SubBytes(bytes, at, *infoSize));
     at += *infoSize;
   } else if ((flags & kHasLinkInfo) != 0) {
     const auto infoSize = LoadU32(bytes, at);
@@ -216,7 +216,7 @@ std::optional<std::string> ShellLinkTarget(std::span<const std::uint8_t> bytes) 
     if (!blockSize || *blockSize < 4 || !HasRange(bytes, at, *blockSize)) break;
     const auto signature = LoadU32(bytes, at + 4);
     if (signature && *signature == kEnvironmentBlock && *blockSize >= kEnvironmentBlockSize) {
-      const Span block = bytes.subspan(at, *blockSize);
+      const Span block = SubBytes(bytes, at, *blockSize);
       std::optional<std::string> unicode = UnicodeAt(block.first(0x314), 0x10C);
       if (unicode && !unicode->empty()) {
         fromEnvironment = unicode;

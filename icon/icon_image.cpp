@@ -37,10 +37,10 @@ std::optional<std::vector<IconGroupEntry>> ParseIconGroup(std::span<const std::u
   for (std::uint64_t i = 0; i < *count; ++i) {
     const std::uint64_t at = kGroupHeaderSize + i * kGroupEntrySize;
     IconGroupEntry e;
-    e.width = bytes[at] == 0 ? 256 : bytes[at];
-    e.height = bytes[at + 1] == 0 ? 256 : bytes[at + 1];
+    e.width = ByteAt(bytes, at) == 0 ? 256 : ByteAt(bytes, at);
+    e.height = ByteAt(bytes, at + 1) == 0 ? 256 : ByteAt(bytes, at + 1);
     const int bitCount = *LoadU16(bytes, at + 6);
-    e.bitCount = bitCount != 0 ? bitCount : DepthFromColorCount(bytes[at + 2]);
+    e.bitCount = bitCount != 0 ? bitCount : DepthFromColorCount(ByteAt(bytes, at + 2));
     e.iconId = *LoadU16(bytes, at + 12);
     entries.push_back(e);
   }
@@ -101,8 +101,8 @@ IconDecodeStatus DecodeIconImage(std::span<const std::uint8_t> bytes, IconImage&
 
   out.width = width;
   out.height = height;
-  out.argb.assign(w * h, 0);
-  out.mask.assign(w * h, 0);
+  out.argb.assign(static_cast<std::size_t>(w * h), 0);  // at most 256 x 256
+  out.mask.assign(static_cast<std::size_t>(w * h), 0);
   for (std::uint64_t y = 0; y < h; ++y) {
     const std::uint64_t row = h - 1 - y;  // rows are stored bottom-up
     const std::uint64_t xorRow = xorAt + row * xorStride;
@@ -111,7 +111,7 @@ IconDecodeStatus DecodeIconImage(std::span<const std::uint8_t> bytes, IconImage&
       std::uint32_t pixel = 0;
       if (bitCount <= 8) {
         const std::uint64_t bit = x * bitCount;
-        const std::uint8_t byte = bytes[xorRow + bit / 8];
+        const std::uint8_t byte = ByteAt(bytes, xorRow + bit / 8);
         const unsigned shift = static_cast<unsigned>(8 - bitCount - bit % 8);
         const std::uint32_t index = (byte >> shift) & ((1u << bitCount) - 1u);
         if (index < tableCount) {
@@ -119,16 +119,16 @@ IconDecodeStatus DecodeIconImage(std::span<const std::uint8_t> bytes, IconImage&
         }
       } else {
         const std::uint64_t at = xorRow + x * (bitCount / 8);
-        pixel = static_cast<std::uint32_t>(bytes[at]) | (static_cast<std::uint32_t>(bytes[at + 1]) << 8) |
-                (static_cast<std::uint32_t>(bytes[at + 2]) << 16);
+        pixel = static_cast<std::uint32_t>(ByteAt(bytes, at)) | (static_cast<std::uint32_t>(ByteAt(bytes, at + 1)) << 8) |
+                (static_cast<std::uint32_t>(ByteAt(bytes, at + 2)) << 16);
         if (bitCount == 32) {
-          pixel |= static_cast<std::uint32_t>(bytes[at + 3]) << 24;
-          if (bytes[at + 3] != 0) out.hasAlpha = true;
+          pixel |= static_cast<std::uint32_t>(ByteAt(bytes, at + 3)) << 24;
+          if (ByteAt(bytes, at + 3) != 0) out.hasAlpha = true;
         }
       }
-      out.argb[y * w + x] = pixel;
-      const unsigned maskByte = bytes[andRow + x / 8];
-      out.mask[y * w + x] = static_cast<std::uint8_t>((maskByte >> (7 - x % 8)) & 1u);
+      out.argb[static_cast<std::size_t>(y * w + x)] = pixel;
+      const unsigned maskByte = ByteAt(bytes, andRow + x / 8);
+      out.mask[static_cast<std::size_t>(y * w + x)] = static_cast<std::uint8_t>((maskByte >> (7 - x % 8)) & 1u);
     }
   }
   return IconDecodeStatus::Ok;

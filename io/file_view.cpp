@@ -110,11 +110,14 @@ std::span<const std::uint8_t> FileView::Window(std::int32_t startPos, std::int32
   if (!headIsWhole_ && from + wanted > memory.size() && length > kDirectReadLimit) {
     memory = Whole();
   }
-  if (from + wanted <= memory.size()) return memory.subspan(from, wanted);
+  // Inside the memory both fit a size_t, also where that is 32 bits wide.
+  if (from + wanted <= memory.size()) {
+    return memory.subspan(static_cast<std::size_t>(from), static_cast<std::size_t>(wanted));
+  }
   if (headIsWhole_) {
     // The file is shorter than its size said: serve what there is.
     if (from >= memory.size()) return {};
-    return memory.subspan(from);
+    return memory.subspan(static_cast<std::size_t>(from));
   }
   if (handle_ <= 0) return {};
   Bytes block;

@@ -490,7 +490,7 @@ void DecodeContainerTo(std::span<const std::uint8_t> in, const ChunkSink& output
     for (std::size_t v = 0; v < 256; ++v) {
       std::int32_t node = 0;
       for (unsigned k = 0; k < lengths[v]; ++k, ++bit) {
-        const bool one = (static_cast<unsigned>(in[pairsEnd + bit / 8]) >> (bit % 8)) & 1u;
+        const bool one = (static_cast<unsigned>(in[static_cast<std::size_t>(pairsEnd + bit / 8)]) >> (bit % 8)) & 1u;
         if (tree[static_cast<std::size_t>(node)].value >= 0) throw HuffmanError(HuffmanFault::CorruptTable);
         std::int32_t& child = one ? tree[static_cast<std::size_t>(node)].right : tree[static_cast<std::size_t>(node)].left;
         if (child == -1) {

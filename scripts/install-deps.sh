@@ -8,6 +8,9 @@ packages=(
   build-essential cmake g++ make pkg-config
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
+  g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix binutils-mingw-w64-i686
+  nsis p7zip-full
+  help2man lintian man-db dpkg-dev
   wine64 wine xvfb xauth imagemagick
   libarchive-dev
   libcurl4-openssl-dev

@@ -14,12 +14,6 @@ std::uint64_t LoadLittleEndian64(const std::vector<std::uint8_t>& bytes, std::si
 
 }  // namespace
 
-NtRecordLayout NtRecordLayoutFor(std::size_t pointerSize) {
-  // Seven 32-bit fields, then three pointer-sized ones, then the processor count.
-  if (pointerSize == 8) return {64, 56, 48, 1024};
-  return {44, 40, 48, 1024};
-}
-
 std::int32_t NtLoadPercent(std::int64_t idleDelta, std::int64_t systemDelta, unsigned processors) {
   if (systemDelta == 0) return 0;
   if (processors == 0) processors = 1;

@@ -36,7 +36,15 @@ struct NtRecordLayout {
   std::size_t timeOfDaySize;    // boot time, current time (bytes 8 to 15), and the rest
   std::size_t performanceSize;  // idle time in the first 8 bytes; newer systems need more room
 };
-NtRecordLayout NtRecordLayoutFor(std::size_t pointerSize);
+constexpr NtRecordLayout NtRecordLayoutFor(std::size_t pointerSize) {
+  // Seven 32-bit fields, then three pointer-sized ones, then the processor count.
+  if (pointerSize == 8) return {64, 56, 48, 1024};
+  return {44, 40, 48, 1024};
+}
+// The 32-bit layout the system gives there: the basic record is 44 bytes with
+// the processor count at offset 40; the performance record needs 312 bytes.
+static_assert(NtRecordLayoutFor(4).basicSize == 44 && NtRecordLayoutFor(4).processorCountOffset == 40);
+static_assert(NtRecordLayoutFor(4).performanceSize >= 312 && NtRecordLayoutFor(8).performanceSize >= 312);
 
 // The load from the change of the idle time (summed over all processors) and
 // of the system time: the integer part of 100 - idle/system x 100 / processors

@@ -1,5 +1,7 @@
 #include "cli/common/database_folders.hpp"
 
+#include "platform/dynamic_library.hpp"
+
 namespace kestro::cli {
 
 std::vector<std::filesystem::path> DefaultDatabaseFolders(const std::filesystem::path& programFolder) {
@@ -21,6 +23,19 @@ std::optional<std::filesystem::path> FindDefaultDatabaseFolder(const std::filesy
     if (std::filesystem::is_regular_file(folder / "DB_0x.avn", ec)) return folder;
   }
   return std::nullopt;
+}
+
+std::filesystem::path ArchiveLibraryFolder(const std::filesystem::path& programFolder) {
+#ifndef _WIN32
+  if (programFolder.empty()) return programFolder;
+  const std::string library = platform::SharedLibraryFileName("RARExtract");
+  const std::filesystem::path installed = programFolder.parent_path() / "lib" / "kestro";
+  std::error_code ec;
+  if (!std::filesystem::exists(programFolder / library, ec) && std::filesystem::exists(installed / library, ec)) {
+    return installed;
+  }
+#endif
+  return programFolder;
 }
 
 }  // namespace kestro::cli

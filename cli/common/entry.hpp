@@ -5,7 +5,10 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include "kestro_version.h"
 
 namespace kestro::cli {
 
@@ -21,6 +24,11 @@ inline std::filesystem::path PathFromArg(const std::string& arg) {
 inline std::string PathText(const std::filesystem::path& path) {
   const std::u8string u8 = path.u8string();
   return std::string(u8.begin(), u8.end());
+}
+
+// The first line of every tool's --version: "kestro-x (KESTRO Antivirus) 4.2".
+inline std::string VersionLine(std::string_view tool) {
+  return std::string(tool) + " (KESTRO Antivirus) " KESTRO_VERSION_TEXT;
 }
 
 // Folder of the running executable (empty when unknown).

@@ -56,7 +56,8 @@ void PrintHelp(std::ostream& out) {
          "  --dir DIR    the quarantine folder (default: "
       << PathText(platform::DefaultQuarantineFolder())
       << ")\n"
-         "  -h, --help   show this help\n\n"
+         "  -h, --help   show this help\n"
+         "  --version    show the version\n\n"
          "A second file of the same name gets its own container (\"setup (2).exe.vir\").\n"
          "pack and unpack never replace an existing DST.\n"
          "Exit status: 0 success, 1 an operation failed, 2 wrong usage.\n";
@@ -212,6 +213,9 @@ int kestro::cli::ToolMain(const std::vector<std::string>& argsIn) {
       folder = PathFromArg(argsIn[++i]);
     } else if (argsIn[i] == "-h" || argsIn[i] == "--help" || argsIn[i] == "help") {
       PrintHelp(std::cout);
+      return kExitOk;
+    } else if (argsIn[i] == "--version") {
+      std::cout << kestro::cli::VersionLine(kTool) << "\n";
       return kExitOk;
     } else {
       args.push_back(argsIn[i]);

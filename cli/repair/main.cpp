@@ -66,7 +66,8 @@ void PrintHelp(std::ostream& out) {
          "  --quarantine DIR   the quarantine folder (default: "
       << PathText(platform::DefaultQuarantineFolder())
       << ")\n"
-         "  -h, --help         show this help\n\n"
+         "  -h, --help         show this help\n"
+         "  --version          show the version\n\n"
          "A run prints one line per step: its number, what it does and its outcome (changed,\n"
          "already so, absent, kept: the key has subkeys, quarantined as NAME, failed: REASON).\n"
          "Without administrator rights the machine-wide steps fail with \"access denied\".\n"
@@ -174,6 +175,9 @@ int kestro::cli::ToolMain(const std::vector<std::string>& args) {
     const std::string& arg = args[i];
     if (arg == "-h" || arg == "--help") {
       PrintHelp(std::cout);
+      return kExitOk;
+    } else if (arg == "--version") {
+      std::cout << kestro::cli::VersionLine(kTool) << "\n";
       return kExitOk;
     } else if (arg == "--dry-run") {
       dryRun = true;

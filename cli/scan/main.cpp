@@ -279,7 +279,7 @@ int ToolMain(const std::vector<std::string>& args) {
       /*soundOn=*/false, /*cleanAll=*/options.clean || options.quarantine};
 
   const fs::path extractFolder = MakeExtractFolder();
-  std::unique_ptr<scan::ArchiveLibrary> library = scan::BindArchiveLibrary(ExecutableFolder());
+  std::unique_ptr<scan::ArchiveLibrary> library = scan::BindArchiveLibrary(ArchiveLibraryFolder(ExecutableFolder()));
   if (options.archives && !library->IsAvailable() && !options.quiet) {
     std::cerr << "kestro-scan: warning: " << PathText(scan::ArchiveLibraryFileName())
               << " not found beside the program: archives are skipped\n";

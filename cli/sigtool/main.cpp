@@ -54,7 +54,7 @@ void PrintHelp(std::ostream& out) {
   out << "Usage: kestro-sigtool COMMAND [ARGS...]\n\n"
          "Builds, inspects and tests KESTRO Antivirus signature databases.\n\nCommands:\n";
   for (const Command& c : kCommands) out << "  " << c.usage << "\n      " << c.summary << "\n";
-  out << "\nOptions:\n  -h, --help   show this help\n\n"
+  out << "\nOptions:\n  -h, --help   show this help\n  --version    show the version\n\n"
          "Exit status: 0 success, 1 a `check` found something, 2 an error.\n";
 }
 
@@ -69,6 +69,10 @@ int kestro::cli::ToolMain(const std::vector<std::string>& args) {
   }
   if (args[0] == "-h" || args[0] == "--help" || args[0] == "help") {
     PrintHelp(std::cout);
+    return kExitOk;
+  }
+  if (args[0] == "--version") {
+    std::cout << kestro::cli::VersionLine("kestro-sigtool") << "\n";
     return kExitOk;
   }
   for (const Command& c : kCommands) {

@@ -39,6 +39,7 @@ struct Options {
   std::optional<fs::path> dbFolder;
   bool force = false;
   bool help = false;
+  bool version = false;
   std::string error;
 };
 
@@ -48,6 +49,8 @@ Options ParseOptions(const std::vector<std::string>& args) {
     const std::string& a = args[i];
     if (a == "-h" || a == "--help") {
       options.help = true;
+    } else if (a == "--version") {
+      options.version = true;
     } else if (a == "--force") {
       options.force = true;
     } else if (a == "--server" || a == "--db") {
@@ -99,7 +102,8 @@ void PrintHelp(std::ostream& out) {
          " that holds DB_0x.avn; else the\n"
          "                program's folder)\n"
          "  --force       download even when the databases are not out of date\n"
-         "  -h, --help    show this help\n\n"
+         "  -h, --help    show this help\n"
+         "  --version     show the version\n\n"
          "Exit status: 0 the databases were updated or are already up to date,\n"
          "1 the update failed (nothing was replaced), 2 bad arguments.\n";
 }
@@ -249,6 +253,10 @@ int kestro::cli::ToolMain(const std::vector<std::string>& args) {
   const Options options = ParseOptions(args);
   if (options.help) {
     PrintHelp(std::cout);
+    return kExitOk;
+  }
+  if (options.version) {
+    std::cout << VersionLine("kestro-update") << "\n";
     return kExitOk;
   }
   if (!options.error.empty()) {

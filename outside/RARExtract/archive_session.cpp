@@ -164,8 +164,10 @@ void ArchiveSession::FillHeader(KESTROHeaderData& header) const {
 
 bool ArchiveSession::CurrentIsEncrypted() const {
   if (IsEncrypted(entry_)) return true;
-  const std::uint64_t index = headersRead_ - 1;
-  if (headersRead_ == 0 || index >= rar5Entries_.size() || !rar5Entries_[index].encrypted) return false;
+  // Compared as 64-bit counts first: on x86 a vector index is 32 bits wide.
+  if (headersRead_ == 0 || headersRead_ > rar5Entries_.size()) return false;
+  const auto index = static_cast<std::size_t>(headersRead_ - 1);
+  if (!rar5Entries_[index].encrypted) return false;
   // Trust the walk only while it agrees with libarchive on which entry this is.
   const char* name = archive_entry_pathname_utf8(entry_);
   return name != nullptr && rar5Entries_[index].name == name;

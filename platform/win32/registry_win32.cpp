@@ -147,7 +147,7 @@ class Win32Registry final : public RegistryAccess {
         continue;
       }
       if (status != ERROR_SUCCESS) return status;
-      values.push_back(RegistryValue{Narrow(name.data(), nameLength), type, {data.begin(), data.begin() + size}});
+      values.push_back(RegistryValue{Narrow(name.data(), nameLength), type, {data.begin(), data.begin() + static_cast<std::ptrdiff_t>(size)}});
       ++index;
     }
   }

@@ -3,9 +3,25 @@
 #include <windows.h>
 // The Windows headers below build on the types above.
 #include <psapi.h>
+#include <winternl.h>
+
+#include <cstddef>
 
 namespace kestro::systools {
 namespace {
+
+// The records the meter reads by size and offset must match the system's own
+// layout for this build's pointer size (x64 and x86 differ).
+constexpr NtRecordLayout kLayout = NtRecordLayoutFor(sizeof(void*));
+static_assert(sizeof(SYSTEM_BASIC_INFORMATION) == kLayout.basicSize);
+static_assert(offsetof(SYSTEM_BASIC_INFORMATION, NumberOfProcessors) == kLayout.processorCountOffset);
+static_assert(sizeof(SYSTEM_TIMEOFDAY_INFORMATION) == kLayout.timeOfDaySize);
+static_assert(sizeof(SYSTEM_PERFORMANCE_INFORMATION) <= kLayout.performanceSize);
+// The performance information of the memory panels: 14 32-bit fields (56
+// bytes) on x86; its counts are pointer-sized on x64.
+#ifndef _WIN64
+static_assert(sizeof(PERFORMANCE_INFORMATION) == 56 && sizeof(SYSTEM_PERFORMANCE_INFORMATION) == 312);
+#endif
 
 using NtQuerySystemInformationFn = LONG(WINAPI*)(int, void*, ULONG, ULONG*);
 

@@ -1,0 +1,5 @@
+kestro_test(cli_tool_version_test SOURCES tool_version_test.cpp)
+add_dependencies(cli_tool_version_test kestro-scan kestro-sigtool kestro-quarantine kestro-update)
+if(TARGET kestro-repair)
+  add_dependencies(cli_tool_version_test kestro-repair)
+endif()

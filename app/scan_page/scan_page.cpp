@@ -12,6 +12,7 @@
 
 #include "app/scan_page/detection_actions.hpp"
 #include "app/scan_page/page_texts.hpp"
+#include "app/scan_page/run_sinks.hpp"
 #include "app/scan_page/scan_controller.hpp"
 #include "app/scan_page/win32/detection_list_view.hpp"
 #include "app/scan_page/win32/folder_tree.hpp"
@@ -21,9 +22,14 @@
 #include "app/scan_page/win32/wide_text.hpp"
 #include "app/scan_page/win32/window_base.hpp"
 #include "app/win32/ui_theme.hpp"
+#include "icon/cls_heuristic.hpp"
 #include "platform/file_ops.hpp"
+#include "platform/messages.hpp"
 #include "platform/processes.hpp"
+#include "platform/registry.hpp"
+#include "platform/system_folders.hpp"
 #include "remedy/quarantine_store.hpp"
+#include "scan/process_scan.hpp"
 #include "scan/scan_texts.hpp"
 
 namespace kestro::app {
@@ -58,6 +64,7 @@ class ScanPage final : public WindowBase {
   }
 
   void ContextMenuScan(const std::wstring& target);
+  void ProcessScan(HWND owner, const std::function<void(const std::wstring&)>& showPath);
   bool Busy() const { return controller_ && controller_->Busy(); }
   void Stop();
 
@@ -620,6 +627,69 @@ void ScanPage::OnDetectionCommand(DetectionCommand command) {
   }
 }
 
+// What the process scan shows: each file name to the caller, a blocked program's
+// row in the report tab, and the quarantine list refreshed.
+class ProcessScanView final : public scan::ProcessScanObserver {
+ public:
+  ProcessScanView(const std::function<void(const std::wstring&)>& showPath, std::function<void()> showList,
+                  HWND quarantinePanel)
+      : showPath_(showPath), showList_(std::move(showList)), quarantinePanel_(quarantinePanel) {}
+  void CurrentProcess(std::string_view fileName) override {
+    if (showPath_) showPath_(Wide(fileName));
+  }
+  void ShowDetectionList() override { showList_(); }
+  void RefreshQuarantineList() override {
+    if (quarantinePanel_ != nullptr) app::RefreshQuarantineList(quarantinePanel_);
+  }
+
+ private:
+  const std::function<void(const std::wstring&)>& showPath_;
+  std::function<void()> showList_;
+  HWND quarantinePanel_;
+};
+
+// A program's hit plays no sound.
+class NoSound final : public scan::DetectionSound {
+ public:
+  void PlayDetected() override {}
+};
+
+void ScanPage::ProcessScan(HWND owner, const std::function<void(const std::wstring&)>& showPath) {
+  if (Busy()) return;
+  ProcessScanView view(showPath,
+                       [this] {
+                         ApplyBoard(board_.Take(), true);
+                         ShowTab(kTabReportIndex);
+                         Notify(ScanPageNotice::ShowDetectionList, 0);
+                       },
+                       ctx_.QuarantinePanel);
+  checks::IconHeuristicCheck icon(ctx_.Signatures.icons);
+  BoardDetections detections(board_);
+  LogLines logLines(Log());
+  SerialDeleter deleter(Remedy());
+  NoSound silent;
+  std::uint32_t detectionCount = 0;
+  scan::ScanOneFileContext file{scan::FileCheckContext{ctx_.Signatures, icon, targets_},
+                                detections,
+                                silent,
+                                deleter,
+                                logLines,
+                                longPaths_,
+                                clock_,
+                                detectionCount,
+                                false,
+                                ctx_.CleanAll};
+  scan::RegistryProcessGuard guard(platform::NativeRegistry());
+  platform::NativeTwoButtonQuestion question(owner);
+  scan::ProcessCheckContext check{file,     guard, platform::NativeProcessFreezer(), question,
+                                  platform::NativeProcessTerminator(), view, Utf8(ctx_.ProgramTitle)};
+  scan::ProcessCheck processCheck(check);
+  scan::ScanLogProcessLines processLines(Log());
+  scan::ProcessWalkContext walk{platform::NativeProcessList(), platform::WindowsFolder(), view, processLines};
+  scan::WalkProcesses(walk, &processCheck);
+  ApplyBoard(board_.Take(), true);
+}
+
 void ScanPage::ApplyOutcome(int row, const ActionOutcome& outcome) {
   if (outcome.newState) list_.SetState(row, *outcome.newState);
   if (outcome.clearSelection) list_.SetSelected(row, false);
@@ -646,6 +716,10 @@ void ScanContextMenu(HWND scanPage, const std::wstring& target) {
 bool ScanIsRunning(HWND scanPage) {
   auto* page = scan_page::WindowBase::FromHandle<scan_page::ScanPage>(scanPage);
   return page != nullptr && page->Busy();
+}
+
+void RunProcessScan(HWND scanPage, HWND owner, const std::function<void(const std::wstring&)>& showPath) {
+  if (auto* page = scan_page::WindowBase::FromHandle<scan_page::ScanPage>(scanPage)) page->ProcessScan(owner, showPath);
 }
 
 void StopScan(HWND scanPage) {

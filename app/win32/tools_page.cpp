@@ -18,7 +18,7 @@ constexpr int kTabCount = 4;
 constexpr int kStripTop = 12;
 constexpr int kStripHeight = 36;
 constexpr int kTabGap = 4;
-constexpr int kLauncherHeight = 44;
+constexpr int kLauncherHeight = 60;
 constexpr const wchar_t* kTabCaptions[kTabCount] = {L"Process Manager", L"Services", L"Peformance Info",
                                                     L"Quarantine List"};
 

@@ -1,7 +1,7 @@
 #pragma once
-// Where a run's hits go on the scan page: rows and the count to the board, log
-// lines to the scan log, CleanAll deletions through the delete routine one at a
-// time. Shared by the folder scan and the running-process scan of the splash.
+// Where a run's hits go on the scan page: rows and the count to the board,
+// CleanAll deletions through the delete routine one at a time (the log lines go
+// through scan::ScanLogLines). Shared by the folder scan and the running-process scan of the splash.
 
 #include <filesystem>
 #include <mutex>
@@ -22,18 +22,6 @@ class BoardDetections final : public scan::DetectionList {
 
  private:
   ScanBoard& board_;
-};
-
-// Nothing is written without a log.
-class LogLines final : public scan::DetectionLog {
- public:
-  explicit LogLines(const log::ScanLog* log) : log_(log) {}
-  void WriteLine(std::string_view line) override {
-    if (log_ != nullptr) log_->WriteLine(line);
-  }
-
- private:
-  const log::ScanLog* log_;
 };
 
 // CleanAll: the delete routine, one file at a time (the sink's checking threads

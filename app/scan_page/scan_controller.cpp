@@ -9,6 +9,7 @@
 #include "remedy/delete_routine.hpp"
 #include "scan/archive_scanner.hpp"
 #include "scan/pipeline_sink.hpp"
+#include "scan/scan_log_lines.hpp"
 #include "scan/scan_texts.hpp"
 
 namespace kestro::app::scan_page {
@@ -148,7 +149,7 @@ void ScanController::Work(const fs::path& target, RunSettings settings) {
     }
     checks::IconHeuristicCheck icon(engine_.lists.icons);
     BoardDetections detections(board_);
-    LogLines logLines(engine_.log);
+    scan::ScanLogLines logLines(engine_.log);
     SerialDeleter deleter(engine_.remedy);
     FinishMarkers markers(engine_.markers);
     Observer observer(*this, markers, state);

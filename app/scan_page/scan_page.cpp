@@ -31,6 +31,7 @@
 #include "platform/system_folders.hpp"
 #include "remedy/quarantine_store.hpp"
 #include "scan/process_scan.hpp"
+#include "scan/scan_log_lines.hpp"
 #include "scan/scan_texts.hpp"
 
 namespace kestro::app {
@@ -713,12 +714,6 @@ class ProcessScanView final : public scan::ProcessScanObserver {
   HWND quarantinePanel_;
 };
 
-// A program's hit plays no sound.
-class NoSound final : public scan::DetectionSound {
- public:
-  void PlayDetected() override {}
-};
-
 void ScanPage::ProcessScan(HWND owner, const std::function<void(const std::wstring&)>& showPath) {
   if (Busy()) return;
   ProcessScanView view(showPath,
@@ -730,9 +725,9 @@ void ScanPage::ProcessScan(HWND owner, const std::function<void(const std::wstri
                        ctx_.QuarantinePanel);
   checks::IconHeuristicCheck icon(ctx_.Signatures.icons);
   BoardDetections detections(board_);
-  LogLines logLines(Log());
+  scan::ScanLogLines logLines(Log());
   SerialDeleter deleter(Remedy());
-  NoSound silent;
+  scan::NoDetectionSound silent;  // a program's hit plays no sound
   std::uint32_t detectionCount = 0;
   scan::ScanOneFileContext file{scan::FileCheckContext{ctx_.Signatures, icon, targets_},
                                 detections,

@@ -1,5 +1,6 @@
 #include "app/startup_routine.hpp"
 
+#include "systools/system_information.hpp"
 #include "sigdb/database_loader.hpp"
 
 namespace kestro::app {
@@ -187,11 +188,7 @@ StartupResult RunStartupRoutine(StartupPlatform& platform, AppContext& ctx,
 }
 
 void ApplyWindowsXPRule(std::wstring_view caption, bool& isWindowsXP) {
-  if (caption.find(L"XP") != std::wstring_view::npos) {
-    isWindowsXP = true;
-  } else if (caption.find(L"7") != std::wstring_view::npos || caption.find(L"Vista") != std::wstring_view::npos) {
-    isWindowsXP = false;
-  }
+  if (const auto windowsXP = systools::IsWindowsXPFromCaption(caption)) isWindowsXP = *windowsXP;
 }
 
 std::wstring EngineText(std::string_view bytes) {

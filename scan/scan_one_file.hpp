@@ -36,6 +36,12 @@ class DetectionSound {
   virtual void PlayDetected() = 0;
 };
 
+// For hits that make no sound (a console scan, a running program).
+class NoDetectionSound final : public DetectionSound {
+ public:
+  void PlayDetected() override {}
+};
+
 // The delete action for a detected file.
 class DetectedFileDeleter {
  public:

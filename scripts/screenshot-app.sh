@@ -5,12 +5,13 @@
 #   scripts/screenshot-app.sh BUILD_TREE [OUTPUT_FOLDER]
 # BUILD_TREE is a win64 tree with kestro_antivirus and kestro_app_driver built;
 # the pictures go to OUTPUT_FOLDER (default docs/screenshots) as splash.png,
-# status.png, status-details.png, scan.png, options.png, tools.png, update.png
+# status.png, status-details.png, scan.png, options.png, tools.png (and
+# tools-services.png, tools-performance.png, tools-quarantine.png), update.png
 # and about.png. Runs in its own virtual display with the tree's own Wine prefix;
 # the program's settings in that prefix start from their defaults.
 set -euo pipefail
 if [ "${1:-}" = "-h" ] || [ "${1:-}" = "--help" ] || [ $# -lt 1 ]; then
-  sed -n '2,11p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,12p' "$0" | sed 's/^# \{0,1\}//'
   [ $# -ge 1 ] && exit 0 || exit 2
 fi
 tree=$(cd "$1" && pwd)
@@ -63,6 +64,17 @@ inner() {
       run "$driver" page "$index" >/dev/null
       sleep 1
       shot "$page" KestroMainWindow || status=1
+      if [ "$page" = tools ]; then
+        # The tools page's other tabs (the first is tools.png).
+        local tab=2
+        for name in tools-services tools-performance tools-quarantine; do
+          run "$driver" tools-tab "$tab" >/dev/null
+          sleep 1.5
+          shot "$name" KestroMainWindow || status=1
+          tab=$((tab + 1))
+        done
+        run "$driver" tools-tab 1 >/dev/null
+      fi
       index=$((index + 1))
     done
     run "$driver" close >/dev/null

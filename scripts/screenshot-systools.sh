@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Photographs the tools page's pieces so a person can look at them:
+# Photographs the process manager's detail window so a person can look at it
+# (the tabs of the tools page come from the real program: screenshot-app.sh):
 #   scripts/screenshot-systools.sh BUILD_TREE [OUTPUT_FOLDER]
 # BUILD_TREE is a win64 tree with kestro_systools_screenshot built; the pictures
 # go to OUTPUT_FOLDER (default docs/screenshots of the source tree) as
-# tools-processes.png, tools-services.png, tools-performance.png,
 # process-detail.png and process-modules.png. Runs inside its own virtual
 # display with the tree's own Wine prefix.
 set -euo pipefail
 if [ "${1:-}" = "-h" ] || [ "${1:-}" = "--help" ] || [ $# -lt 1 ]; then
-  sed -n '2,8p' "$0" | sed 's/^# \{0,1\}//'
+  sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'
   [ $# -ge 1 ] && exit 0 || exit 2
 fi
 tree=$(cd "$1" && pwd)
@@ -30,8 +30,7 @@ inner() {
   work=$(mktemp -d)
   local bmp
   bmp=$("$tree/wine-run.sh" winepath -w "$work" 2>/dev/null | tr -d '\r')
-  for shot in processes:tools-processes:3 services:tools-services:2 performance:tools-performance:9 \
-              detail:process-detail:2 modules:process-modules:2; do
+  for shot in detail:process-detail:2 modules:process-modules:2; do
     IFS=: read -r mode name seconds <<<"$shot"
     if "$tree/wine-run.sh" "$helper" "$mode" "$bmp\\$name.bmp" "$seconds" >/dev/null 2>&1 &&
        convert "$work/$name.bmp" "$out/$name.png"; then

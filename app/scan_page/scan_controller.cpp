@@ -3,55 +3,19 @@
 #include <algorithm>
 #include <mutex>
 
+#include "app/scan_page/run_sinks.hpp"
 #include "icon/cls_heuristic.hpp"
 #include "platform/ansi_text.hpp"
 #include "remedy/delete_routine.hpp"
 #include "scan/archive_scanner.hpp"
 #include "scan/pipeline_sink.hpp"
+#include "scan/scan_log_lines.hpp"
 #include "scan/scan_texts.hpp"
 
 namespace kestro::app::scan_page {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Rows and the count go to the board as the sink commits them.
-class BoardDetections final : public scan::DetectionList {
- public:
-  explicit BoardDetections(ScanBoard& board) : board_(board) {}
-  void Append(scan::DetectionRecord record) override { board_.AddRow(std::move(record)); }
-  void ShowCount(std::uint32_t count) override { board_.SetDetections(count); }
-
- private:
-  ScanBoard& board_;
-};
-
-class LogLines final : public scan::DetectionLog {
- public:
-  explicit LogLines(const log::ScanLog* log) : log_(log) {}
-  void WriteLine(std::string_view line) override {
-    if (log_ != nullptr) log_->WriteLine(line);
-  }
-
- private:
-  const log::ScanLog* log_;
-};
-
-// CleanAll: the delete routine, one file at a time (the sink's checking threads
-// may find several files at once).
-class SerialDeleter final : public scan::DetectedFileDeleter {
- public:
-  explicit SerialDeleter(remedy::RemedyContext& context) : routine_(context), files_(context.files) {}
-  void Delete(const fs::path& path) override {
-    std::lock_guard lock(mutex_);
-    if (files_.IsFile(path)) routine_.Delete(path);
-  }
-
- private:
-  std::mutex mutex_;
-  remedy::DeleteRoutine routine_;
-  platform::FileOps& files_;
-};
 
 class RunServices final : public scan::ScanServices {
  public:
@@ -185,7 +149,7 @@ void ScanController::Work(const fs::path& target, RunSettings settings) {
     }
     checks::IconHeuristicCheck icon(engine_.lists.icons);
     BoardDetections detections(board_);
-    LogLines logLines(engine_.log);
+    scan::ScanLogLines logLines(engine_.log);
     SerialDeleter deleter(engine_.remedy);
     FinishMarkers markers(engine_.markers);
     Observer observer(*this, markers, state);

@@ -8,10 +8,12 @@
 #include <commctrl.h>
 
 #include <atomic>
+#include <iterator>
 #include <memory>
 
 #include "app/scan_page/detection_actions.hpp"
 #include "app/scan_page/page_texts.hpp"
+#include "app/scan_page/run_sinks.hpp"
 #include "app/scan_page/scan_controller.hpp"
 #include "app/scan_page/win32/detection_list_view.hpp"
 #include "app/scan_page/win32/folder_tree.hpp"
@@ -21,9 +23,15 @@
 #include "app/scan_page/win32/wide_text.hpp"
 #include "app/scan_page/win32/window_base.hpp"
 #include "app/win32/ui_theme.hpp"
+#include "icon/cls_heuristic.hpp"
 #include "platform/file_ops.hpp"
+#include "platform/messages.hpp"
 #include "platform/processes.hpp"
+#include "platform/registry.hpp"
+#include "platform/system_folders.hpp"
 #include "remedy/quarantine_store.hpp"
+#include "scan/process_scan.hpp"
+#include "scan/scan_log_lines.hpp"
 #include "scan/scan_texts.hpp"
 
 namespace kestro::app {
@@ -42,6 +50,64 @@ UINT NotifyMessage() {
   return message;
 }
 
+// The tab strip is a real tab control (keyboard, clicks and TCN_SELCHANGE stay
+// the system's) painted flat, as the tools page draws its strip: the captions on
+// the page colour, the selected one in the accent colour and underlined, a rule
+// under the strip.
+LRESULT CALLBACK FlatTabsProc(HWND tabs, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  switch (message) {
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      HDC dc = BeginPaint(tabs, &paint);
+      RECT client{};
+      GetClientRect(tabs, &client);
+      const auto fill = [dc](RECT r, COLORREF colour) {
+        SetBkColor(dc, colour);
+        ExtTextOutW(dc, 0, 0, ETO_OPAQUE, &r, nullptr, 0, nullptr);
+      };
+      fill(client, ui::kPageBackground);
+      fill({client.left, client.bottom - 1, client.right, client.bottom}, ui::kRule);
+      const HGDIOBJ oldFont = SelectObject(dc, PageBoldFont());
+      SetBkMode(dc, TRANSPARENT);
+      const int selected = TabCtrl_GetCurSel(tabs);
+      for (int i = 0; i < TabCtrl_GetItemCount(tabs); ++i) {
+        wchar_t caption[64] = {};
+        TCITEMW item{};
+        item.mask = TCIF_TEXT;
+        item.pszText = caption;
+        item.cchTextMax = static_cast<int>(std::size(caption));
+        RECT r{};
+        if (!TabCtrl_GetItem(tabs, i, &item) || !TabCtrl_GetItemRect(tabs, i, &r)) continue;
+        r.bottom = client.bottom;
+        SetTextColor(dc, i == selected ? ui::kAccent : ui::kTextMuted);
+        DrawTextW(dc, caption, -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        if (i == selected) {
+          fill({r.left + 6, r.bottom - 3, r.right - 6, r.bottom}, ui::kAccent);
+          if (GetFocus() == tabs) {
+            RECT focus{r.left + 2, r.top + 2, r.right - 2, r.bottom - 5};
+            DrawFocusRect(dc, &focus);
+          }
+        }
+      }
+      SelectObject(dc, oldFont);
+      EndPaint(tabs, &paint);
+      return 0;
+    }
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(tabs, nullptr, FALSE);
+      break;
+    case WM_NCDESTROY:
+      RemoveWindowSubclass(tabs, FlatTabsProc, 0);
+      break;
+    default:
+      break;
+  }
+  return DefSubclassProc(tabs, message, wParam, lParam);
+}
+
 class ScanPage final : public WindowBase {
  public:
   ScanPage(AppContext& ctx, PageServices services)
@@ -58,6 +124,7 @@ class ScanPage final : public WindowBase {
   }
 
   void ContextMenuScan(const std::wstring& target);
+  void ProcessScan(HWND owner, const std::function<void(const std::wstring&)>& showPath);
   bool Busy() const { return controller_ && controller_->Busy(); }
   void Stop();
 
@@ -176,6 +243,9 @@ void ScanPage::OnCreate() {
     item.pszText = const_cast<wchar_t*>(text.c_str());
     TabCtrl_InsertItem(tabs_, TabCtrl_GetItemCount(tabs_), &item);
   }
+  SendMessageW(tabs_, WM_SETFONT, reinterpret_cast<WPARAM>(PageBoldFont()), FALSE);
+  TabCtrl_SetPadding(tabs_, 12, 8);
+  SetWindowSubclass(tabs_, FlatTabsProc, 0, 0);
 
   heading_ = MakeControl(page, L"STATIC", L"Choose a drive or folder to scan", SS_LEFT, 0);
   SendMessageW(heading_, WM_SETFONT, reinterpret_cast<WPARAM>(PageHeadingFont()), FALSE);
@@ -228,17 +298,20 @@ void ScanPage::Layout() {
   RECT client{};
   GetClientRect(Handle(), &client);
   const DialogUnits u = PageDialogUnits();
-  const int margin = u.X(4);
+  // The margins of the other pages of the main window.
+  const int margin = ui::kPagePadding - 8;
   const int statusHeight = u.Y(10);
   const int width = client.right - 2 * margin;
-  Place(status_, margin + u.X(2), client.bottom - margin - statusHeight, width - u.X(4), statusHeight);
-  const int tabBottom = client.bottom - margin - statusHeight - u.Y(3);
-  Place(tabs_, margin, margin, width, tabBottom - margin);
-
-  RECT area{margin, margin, margin + width, tabBottom};
-  SendMessageW(tabs_, TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&area));
-  const int left = area.left + u.X(6);
-  const int right = area.right - u.X(6);
+  Place(status_, margin, client.bottom - u.Y(4) - statusHeight, width, statusHeight);
+  const int tabBottom = client.bottom - u.Y(4) - statusHeight - u.Y(3);
+  // The strip is as high as its tabs; the tabs' panels lie below it, unframed.
+  RECT tabRect{};
+  TabCtrl_GetItemRect(tabs_, 0, &tabRect);
+  const int stripHeight = tabRect.bottom + u.Y(2);
+  Place(tabs_, margin, ui::kPagePadding / 2, width, stripHeight);
+  const RECT area{margin, ui::kPagePadding / 2 + stripHeight, margin + width, tabBottom};
+  const int left = area.left;
+  const int right = area.right;
   const int top = area.top + u.Y(5);
   const int bottom = area.bottom - u.Y(5);
   const int line = u.Y(10);
@@ -620,6 +693,63 @@ void ScanPage::OnDetectionCommand(DetectionCommand command) {
   }
 }
 
+// What the process scan shows: each file name to the caller, a blocked program's
+// row in the report tab, and the quarantine list refreshed.
+class ProcessScanView final : public scan::ProcessScanObserver {
+ public:
+  ProcessScanView(const std::function<void(const std::wstring&)>& showPath, std::function<void()> showList,
+                  HWND quarantinePanel)
+      : showPath_(showPath), showList_(std::move(showList)), quarantinePanel_(quarantinePanel) {}
+  void CurrentProcess(std::string_view fileName) override {
+    if (showPath_) showPath_(Wide(fileName));
+  }
+  void ShowDetectionList() override { showList_(); }
+  void RefreshQuarantineList() override {
+    if (quarantinePanel_ != nullptr) app::RefreshQuarantineList(quarantinePanel_);
+  }
+
+ private:
+  const std::function<void(const std::wstring&)>& showPath_;
+  std::function<void()> showList_;
+  HWND quarantinePanel_;
+};
+
+void ScanPage::ProcessScan(HWND owner, const std::function<void(const std::wstring&)>& showPath) {
+  if (Busy()) return;
+  ProcessScanView view(showPath,
+                       [this] {
+                         ApplyBoard(board_.Take(), true);
+                         ShowTab(kTabReportIndex);
+                         Notify(ScanPageNotice::ShowDetectionList, 0);
+                       },
+                       ctx_.QuarantinePanel);
+  checks::IconHeuristicCheck icon(ctx_.Signatures.icons);
+  BoardDetections detections(board_);
+  scan::ScanLogLines logLines(Log());
+  SerialDeleter deleter(Remedy());
+  scan::NoDetectionSound silent;  // a program's hit plays no sound
+  std::uint32_t detectionCount = 0;
+  scan::ScanOneFileContext file{scan::FileCheckContext{ctx_.Signatures, icon, targets_},
+                                detections,
+                                silent,
+                                deleter,
+                                logLines,
+                                longPaths_,
+                                clock_,
+                                detectionCount,
+                                false,
+                                ctx_.CleanAll};
+  scan::RegistryProcessGuard guard(platform::NativeRegistry());
+  platform::NativeTwoButtonQuestion question(owner);
+  scan::ProcessCheckContext check{file,     guard, platform::NativeProcessFreezer(), question,
+                                  platform::NativeProcessTerminator(), view, Utf8(ctx_.ProgramTitle)};
+  scan::ProcessCheck processCheck(check);
+  scan::ScanLogProcessLines processLines(Log());
+  scan::ProcessWalkContext walk{platform::NativeProcessList(), platform::WindowsFolder(), view, processLines};
+  scan::WalkProcesses(walk, &processCheck);
+  ApplyBoard(board_.Take(), true);
+}
+
 void ScanPage::ApplyOutcome(int row, const ActionOutcome& outcome) {
   if (outcome.newState) list_.SetState(row, *outcome.newState);
   if (outcome.clearSelection) list_.SetSelected(row, false);
@@ -646,6 +776,10 @@ void ScanContextMenu(HWND scanPage, const std::wstring& target) {
 bool ScanIsRunning(HWND scanPage) {
   auto* page = scan_page::WindowBase::FromHandle<scan_page::ScanPage>(scanPage);
   return page != nullptr && page->Busy();
+}
+
+void RunProcessScan(HWND scanPage, HWND owner, const std::function<void(const std::wstring&)>& showPath) {
+  if (auto* page = scan_page::WindowBase::FromHandle<scan_page::ScanPage>(scanPage)) page->ProcessScan(owner, showPath);
 }
 
 void StopScan(HWND scanPage) {

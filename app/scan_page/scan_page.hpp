@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
 #include "app/app_context.hpp"
@@ -22,6 +23,14 @@ bool ScanIsRunning(HWND scanPage);
 void StopScan(HWND scanPage);  // close flow "abort scan" answer Yes
 void RefreshQuarantineList(HWND quarantinePanel);
 
+// The running-process scan the splash runs: every running program is checked as
+// a scanned file is; a detected one is frozen and put to the user in a question
+// owned by `owner` (when the process guard is on). Blocked programs become rows
+// of this page's detection list and lines of the scan log. `showPath` gets the
+// file name of each process as it is looked at. Runs on the window thread and
+// returns when the walk is over; nothing happens while a folder scan runs.
+void RunProcessScan(HWND scanPage, HWND owner, const std::function<void(const std::wstring&)>& showPath);
+
 inline constexpr wchar_t kScanPageNotifyName[] = L"KESTRO.ScanPage.Notify";
 
 enum class ScanPageNotice : WPARAM {
@@ -31,6 +40,9 @@ enum class ScanPageNotice : WPARAM {
   // A scan run began (lParam 1) or ended (lParam 0): the options frame is
   // disabled while a run is active.
   ScanRunning = 2,
+  // The detection list was brought forward (a program was blocked during the
+  // process scan): the main window shows this page.
+  ShowDetectionList = 3,
 };
 
 struct StatusLineNotice {

@@ -19,6 +19,11 @@ namespace {
 constexpr UINT_PTR kHousekeepingTimer = 1;
 constexpr UINT kHousekeepingInterval = 100;
 constexpr UINT kActOnHandOver = WM_APP + 10;
+
+UINT ScanPageNotifyMessage() {
+  static const UINT message = RegisterWindowMessageW(kScanPageNotifyName);
+  return message;
+}
 constexpr UINT kMenuContact = 1;
 constexpr UINT kMenuHelp = 2;
 
@@ -140,6 +145,20 @@ void MainWindow::Select(Page page) {
   if (shown != nullptr) ShowWindow(shown, SW_SHOW);
   const RECT nav{0, ui::kHeaderHeight, ui::kNavWidth, ui::kMainHeight};
   InvalidateRect(hwnd(), &nav, FALSE);
+}
+
+void MainWindow::OnScanPageNotice(ScanPageNotice notice, LPARAM lParam) {
+  switch (notice) {
+    case ScanPageNotice::ScanRunning:
+      // The options stay as they are while a run is active: the run read them at its start.
+      if (pages_[2] != nullptr) EnableWindow(pages_[2], lParam == 0 ? TRUE : FALSE);
+      break;
+    case ScanPageNotice::ShowDetectionList:
+      Select(Page::Scan);
+      break;
+    case ScanPageNotice::StatusLine:
+      break;
+  }
 }
 
 void MainWindow::DatabasesReplaced() {
@@ -391,6 +410,10 @@ LRESULT MainWindow::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORBTN:
       return PageControlColour(reinterpret_cast<HDC>(wParam));
     default:
+      if (message == ScanPageNotifyMessage()) {
+        OnScanPageNotice(static_cast<ScanPageNotice>(wParam), lParam);
+        return 0;
+      }
       break;
   }
   return Default(message, wParam, lParam);

@@ -9,6 +9,7 @@
 #include "app/app_context.hpp"
 #include "app/close_flow.hpp"
 #include "app/navigation.hpp"
+#include "app/scan_page/scan_page.hpp"
 #include "app/settings_store.hpp"
 #include "app/win32/pages.hpp"
 #include "app/win32/virtual_keyboard.hpp"
@@ -59,6 +60,7 @@ class MainWindow : public Window, private OptionActions, private CloseFlowHost {
   void ActOnCommandLine(const std::wstring& commandLine);
   void ShowHelpMenu();
   void DatabasesReplaced();
+  void OnScanPageNotice(ScanPageNotice notice, LPARAM lParam);
   void Paint(HDC dc, const RECT& client);
   RECT ButtonRect(HeaderButton button) const;
   HeaderButton ButtonAt(POINT point) const;

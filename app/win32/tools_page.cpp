@@ -7,6 +7,7 @@
 #include "app/navigation.hpp"
 #include "app/scan_page/scan_page.hpp"
 #include "app/win32/pages.hpp"
+#include "app/win32/tools_tab_strip.hpp"
 #include "app/win32/ui_theme.hpp"
 
 #include "systools/win32/tools_panels.hpp"
@@ -14,23 +15,7 @@
 namespace kestro::app {
 namespace {
 
-constexpr int kTabCount = 4;
-constexpr int kStripTop = 12;
-constexpr int kStripHeight = 36;
-constexpr int kTabGap = 4;
-constexpr int kLauncherHeight = 44;
-constexpr const wchar_t* kTabCaptions[kTabCount] = {L"Process Manager", L"Services", L"Peformance Info",
-                                                    L"Quarantine List"};
-
-int TextWidth(const wchar_t* text) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, ui::GetFont(ui::Font::BodyBold));
-  SIZE size{};
-  GetTextExtentPoint32W(dc, text, static_cast<int>(wcslen(text)), &size);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return static_cast<int>(size.cx);
-}
+constexpr int kLauncherHeight = 60;
 
 }  // namespace
 
@@ -52,14 +37,10 @@ HWND ToolsPage::CreatePage(HWND parent) {
   return hwnd();
 }
 
-RECT ToolsPage::TabRect(int tab) const {
-  int left = ui::kPagePadding - 12;
-  for (int i = 1; i < tab; ++i) left += TextWidth(kTabCaptions[i - 1]) + 24 + kTabGap;
-  return {left, kStripTop, left + TextWidth(kTabCaptions[tab - 1]) + 24, kStripTop + kStripHeight};
-}
+RECT ToolsPage::TabRect(int tab) const { return ToolsTabRect(tab); }
 
 int ToolsPage::TabAt(POINT point) const {
-  for (int tab = 1; tab <= kTabCount; ++tab) {
+  for (int tab = 1; tab <= kToolsTabCount; ++tab) {
     const RECT r = TabRect(tab);
     if (PtInRect(&r, point)) return tab;
   }
@@ -75,14 +56,14 @@ void ToolsPage::SelectTab(int tab) {
 void ToolsPage::ApplyTabLayout() {
   RECT client;
   GetClientRect(hwnd(), &client);
-  const int top = kStripTop + kStripHeight + 8;
+  const int top = kToolsStripTop + kToolsStripHeight + 8;
   const int left = ui::kPagePadding - 8;
   const int right = client.right - ui::kPagePadding + 8;
   const int bottom = client.bottom - kLauncherHeight - 8;
   if (launcher_ != nullptr) MoveWindow(launcher_, left, bottom + 4, right - left, kLauncherHeight, TRUE);
   // The quarantine list sits a little further right than the other panels.
   const int shift = ToolsTabPanelLeft(selectedTab_) - ToolsTabPanelLeft(1);
-  for (int i = 0; i < kTabCount; ++i) {
+  for (int i = 0; i < kToolsTabCount; ++i) {
     if (panels_[i] == nullptr) continue;
     if (i + 1 == selectedTab_) {
       const int width = right - left - shift;
@@ -99,14 +80,14 @@ void ToolsPage::ApplyTabLayout() {
 
 void ToolsPage::Paint(HDC dc, const RECT& client) {
   ui::FillSolid(dc, client, ui::kPageBackground);
-  ui::FillSolid(dc, {ui::kPagePadding - 8, kStripTop + kStripHeight - 1, client.right - ui::kPagePadding + 8,
-                     kStripTop + kStripHeight},
+  ui::FillSolid(dc, {ui::kPagePadding - 8, kToolsStripTop + kToolsStripHeight - 1, client.right - ui::kPagePadding + 8,
+                     kToolsStripTop + kToolsStripHeight},
                 ui::kRule);
-  for (int tab = 1; tab <= kTabCount; ++tab) {
+  for (int tab = 1; tab <= kToolsTabCount; ++tab) {
     const RECT r = TabRect(tab);
     const bool selected = tab == selectedTab_;
     if (tab == hoverTab_ && !selected) ui::FillSolid(dc, {r.left, r.top, r.right, r.bottom - 1}, ui::kCardBackground);
-    ui::DrawTextIn(dc, kTabCaptions[tab - 1], r, ui::Font::BodyBold, selected ? ui::kAccent : ui::kTextMuted,
+    ui::DrawTextIn(dc, kToolsTabCaptions[tab - 1], r, ui::Font::BodyBold, selected ? ui::kAccent : ui::kTextMuted,
                    DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (selected) ui::FillSolid(dc, {r.left + 6, r.bottom - 3, r.right - 6, r.bottom}, ui::kAccent);
   }

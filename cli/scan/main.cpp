@@ -35,6 +35,7 @@
 #include "remedy/quarantine_store.hpp"
 #include "scan/archive_library.hpp"
 #include "scan/archive_scanner.hpp"
+#include "scan/scan_log_lines.hpp"
 #include "scan/pipeline_sink.hpp"
 #include "scan/scan_run.hpp"
 #include "sigdb/database_loader.hpp"
@@ -95,22 +96,6 @@ class LocalClock final : public scan::DetectionClock {
 class PlatformLongPaths final : public scan::LongPathForm {
  public:
   fs::path LongForm(const fs::path& path) const override { return platform::LongPathForm(path); }
-};
-
-class NoSound final : public scan::DetectionSound {
- public:
-  void PlayDetected() override {}
-};
-
-class LogLines final : public scan::DetectionLog {
- public:
-  explicit LogLines(const log::ScanLog* log) : log_(log) {}
-  void WriteLine(std::string_view line) override {
-    if (log_ != nullptr) log_->WriteLine(line);
-  }
-
- private:
-  const log::ScanLog* log_;
 };
 
 // What happens to a detected file: quarantined (its container written and
@@ -265,8 +250,8 @@ int ToolMain(const std::vector<std::string>& args) {
   checks::IconHeuristicCheck icon(lists.icons);
   checks::PlatformTargetExistence targets;
   ConsoleDetections detections(std::cout, options.json);
-  NoSound sound;
-  LogLines logLines(logPtr);
+  scan::NoDetectionSound sound;
+  scan::ScanLogLines logLines(logPtr);
   PlatformLongPaths longPaths;
   LocalClock clock;
   scan::ScanState state;

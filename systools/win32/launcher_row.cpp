@@ -96,9 +96,10 @@ class LauncherRow final : public ToolWindow {
     }
   }
 
-  // A tile: the tool's icon and caption on the card colour. A tall tile
-  // whose caption fits on one line puts the icon above it; otherwise the icon
-  // goes beside the caption, which breaks into two lines when it must.
+  // A tile: the tool's icon and caption on the card colour. A tall tile puts
+  // the icon above the caption, which may break into two lines there; a low
+  // tile puts the icon beside the caption, which breaks into two lines when it
+  // must.
   void DrawButton(const DRAWITEMSTRUCT& item) const {
     const int index = static_cast<int>(item.CtlID) - kIdLauncherBase;
     if (index < 0 || index >= static_cast<int>(kLaunchers.size())) return;
@@ -114,12 +115,16 @@ class LauncherRow final : public ToolWindow {
     SIZE extent{};
     HGDIOBJ old = SelectObject(dc, ui::GetFont(ui::Font::Small));
     GetTextExtentPoint32W(dc, caption, static_cast<int>(wcslen(caption)), &extent);
+    // The caption as a block of up to two lines across the tile's width.
+    RECT wrapped = {0, 0, box.right - box.left - 6, 0};
+    DrawTextW(dc, caption, -1, &wrapped, DT_CALCRECT | DT_WORDBREAK | DT_HIDEPREFIX);
     SelectObject(dc, old);
-    if (height >= 56 && extent.cx <= box.right - box.left - 6) {
-      if (icon != nullptr)
-        DrawIconEx(dc, (box.left + box.right) / 2 - 8, box.top + 6, icon, 16, 16, 0, nullptr, DI_NORMAL);
-      RECT text = {box.left + 2, box.top + 24, box.right - 2, box.bottom - 2};
-      ui::DrawTextIn(dc, caption, text, ui::Font::Small, ui::kText, textFormat | DT_CENTER);
+    const int iconHeight = icon != nullptr ? 16 + 4 : 0;
+    if (height >= 56 && wrapped.right <= box.right - box.left - 6 && iconHeight + wrapped.bottom <= height - 6) {
+      const int top = box.top + (height - iconHeight - wrapped.bottom) / 2;
+      if (icon != nullptr) DrawIconEx(dc, (box.left + box.right) / 2 - 8, top, icon, 16, 16, 0, nullptr, DI_NORMAL);
+      RECT text = {box.left + 3, top + iconHeight, box.right - 3, top + iconHeight + wrapped.bottom};
+      ui::DrawTextIn(dc, caption, text, ui::Font::Small, ui::kText, DT_CENTER | DT_WORDBREAK | DT_HIDEPREFIX);
     } else {
       const int iconSpace = icon != nullptr ? 19 : 0;
       const int content = std::min<int>(iconSpace + extent.cx, box.right - box.left - 6);

@@ -2,7 +2,10 @@
 if(KESTRO_WINDOWS AND TARGET kestro_antivirus)
   # Clicks pages and buttons and answers message boxes of the running program
   # (the screenshot script uses it).
-  add_executable(kestro_app_driver app_driver_main.cpp)
+  add_executable(kestro_app_driver app_driver_main.cpp ${CMAKE_SOURCE_DIR}/app/win32/tools_tab_strip.cpp
+                 ${CMAKE_SOURCE_DIR}/app/win32/ui_theme.cpp)
+  target_include_directories(kestro_app_driver PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(kestro_app_driver PRIVATE user32 gdi32 msimg32)
   target_link_options(kestro_app_driver PRIVATE -municode)
   kestro_setup_target(kestro_app_driver)
   set_target_properties(kestro_app_driver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)

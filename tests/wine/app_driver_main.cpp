@@ -4,6 +4,7 @@
 //   kestro_app_driver wait-window CLASS SECONDS   a visible window of that class
 //   kestro_app_driver rect CLASS                  prints "X Y WIDTH HEIGHT" of it
 //   kestro_app_driver page INDEX                  clicks navigation entry INDEX
+//   kestro_app_driver tools-tab N                 clicks tab N (from 1) of the tools page
 //   kestro_app_driver click-button TEXT           clicks the main window's button TEXT
 //   kestro_app_driver close                       asks the main window to close
 //   kestro_app_driver answer TITLE yes|no SECONDS answers a message box titled TITLE
@@ -15,6 +16,8 @@
 #include <cstdio>
 #include <cwchar>
 #include <string>
+
+#include "app/win32/tools_tab_strip.hpp"
 
 namespace {
 
@@ -51,7 +54,7 @@ BOOL CALLBACK FindButton(HWND child, LPARAM lParam) {
 }
 
 int Usage() {
-  std::fputs("usage: kestro_app_driver wait-window|rect|page|click-button|close|answer|wait-gone ...\n", stderr);
+  std::fputs("usage: kestro_app_driver wait-window|rect|page|tools-tab|click-button|close|answer|wait-gone ...\n", stderr);
   return 2;
 }
 
@@ -87,6 +90,15 @@ int wmain(int argc, wchar_t** argv) {
     PostMessageW(main, WM_MOUSEMOVE, 0, at);
     PostMessageW(main, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(main, WM_LBUTTONUP, 0, at);
+    return 0;
+  }
+  if (command == L"tools-tab" && argc == 3) {
+    HWND tools = main != nullptr ? FindWindowExW(main, nullptr, L"KestroToolsPage", nullptr) : nullptr;
+    if (tools == nullptr) return 1;
+    const RECT tab = kestro::app::ToolsTabRect(_wtoi(argv[2]));
+    const LPARAM at = MAKELPARAM((tab.left + tab.right) / 2, (tab.top + tab.bottom) / 2);
+    PostMessageW(tools, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(tools, WM_LBUTTONUP, 0, at);
     return 0;
   }
   if (command == L"click-button" && argc == 3) {

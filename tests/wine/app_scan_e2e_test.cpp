@@ -175,6 +175,10 @@ TEST_F(ProgramTest, ScansTheFolderOfItsCommandLineAndActsOnTheRows) {
   }
   const std::string log = ReadText(out_ / "Log" / "kestro.log");
   EXPECT_NE(log.find("Scanning in    :  " + tree.string() + "\\\r\n"), std::string::npos);
+  // The splash's process scan logged the running programs, this one among them.
+  const auto programLine = log.find("\\KESTRO Antivirus.exe\r\n");
+  ASSERT_NE(programLine, std::string::npos) << log;
+  EXPECT_EQ(log.compare(log.rfind('\n', programLine) + 1, 3, "-> "), 0) << log;
   for (const auto& detection : expected) {
     const std::wstring location =
         detection.member.empty() ? detection.file.wstring() : detection.file.wstring() + L":\\" + Wide(detection.member);

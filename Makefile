@@ -24,8 +24,12 @@ all: native windows
 deps:
 	scripts/install-deps.sh
 
+# The native and sanitizer trees keep line tables only (-g1): enough for the
+# sanitizers' and a crash's backtraces, and they compile about a quarter faster
+# than with full debugging information.
 $(NATIVE)/CMakeCache.txt:
-	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	cmake -S . -B $(NATIVE) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O2 -g1 -DNDEBUG" $(CMAKE_FLAGS)
 
 $(WIN64)/CMakeCache.txt:
 	cmake -S . -B $(WIN64) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
@@ -37,7 +41,8 @@ $(WIN32)/CMakeCache.txt:
 	  -DKESTRO_TESTS=OFF -DKESTRO_BENCH=OFF -DKESTRO_SETUP_DATABASES=$(abspath $(WIN64))/out $(CMAKE_FLAGS)
 
 $(ASAN)/CMakeCache.txt:
-	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DKESTRO_SANITIZE=ON -DKESTRO_BENCH=OFF $(CMAKE_FLAGS)
+	cmake -S . -B $(ASAN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG=-g1 -DCMAKE_C_FLAGS_DEBUG=-g1 \
+	  -DKESTRO_SANITIZE=ON -DKESTRO_BENCH=OFF $(CMAKE_FLAGS)
 
 native: deps $(NATIVE)/CMakeCache.txt
 	cmake --build $(NATIVE) -j $(JOBS)

@@ -8,26 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win32/wide_text.hpp"
+
 namespace kestro::update_page {
 
-inline std::wstring WideFrom(std::string_view text, UINT codePage) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
-inline std::string NarrowFrom(std::wstring_view text, UINT codePage) {
-  if (text.empty()) return {};
-  const int n = WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0)
-    WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), narrow.data(), n, nullptr,
-                        nullptr);
-  return narrow;
-}
+using platform::NarrowFrom;
+using platform::WideFrom;
 
 inline std::wstring WideFromAnsi(std::string_view text) {
   return WideFrom(text, CP_ACP);

@@ -5,16 +5,12 @@
 
 #include <string>
 
+#include "platform/win32/wide_text.hpp"
+
 namespace kestro::platform {
 namespace {
 
-std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), n);
-  return wide;
-}
+std::wstring Wide(const std::string& utf8) { return WideFromUtf8(utf8); }
 
 UINT IconFlag(MessageIcon icon) {
   switch (icon) {

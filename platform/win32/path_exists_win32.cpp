@@ -6,16 +6,14 @@
 
 #include <string>
 
+#include "platform/win32/wide_text.hpp"
+
 namespace kestro::platform {
 
 PathExistence WindowsPathExists(std::string_view windowsPath) {
   if (windowsPath.empty()) return PathExistence::Missing;
-  const int length = MultiByteToWideChar(CP_UTF8, 0, windowsPath.data(),
-                                         static_cast<int>(windowsPath.size()), nullptr, 0);
-  if (length <= 0) return PathExistence::Missing;
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, windowsPath.data(), static_cast<int>(windowsPath.size()),
-                      wide.data(), length);
+  const std::wstring wide = WideFromUtf8(windowsPath);
+  if (wide.empty()) return PathExistence::Missing;
   return PathFileExistsW(wide.c_str()) == TRUE ? PathExistence::Exists : PathExistence::Missing;
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/processes.hpp"
+#include "platform/win32/wide_text.hpp"
 
 namespace kestro::platform {
 namespace {
@@ -50,16 +51,6 @@ void WalkProcessSnapshot(Visit visit) {
   }
 }
 
-std::string Utf8(const std::wstring& wide) {
-  if (wide.empty()) return {};
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                    nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string text(static_cast<std::size_t>(n), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n, nullptr,
-                      nullptr);
-  return text;
-}
 
 // The display title of a path (GetFileTitleW into 255 characters), cut at the
 // first NUL; empty when the call fails.
@@ -103,7 +94,7 @@ ProcessEntry ReadProcessEntry(DWORD id) {
     const DWORD n = GetModuleFileNameExW(process.get(), nullptr, name, kModuleNameChars);
     // A name that fills the buffer may have been cut: take the full image name.
     if (n > 0 && n < kModuleNameChars - 1) {
-      result.executable = Utf8(std::wstring(name, n));
+      result.executable = Utf8FromWide(std::wstring_view(name, n));
       return result;
     }
   }
@@ -116,7 +107,7 @@ ProcessEntry ReadProcessEntry(DWORD id) {
     DWORD size = static_cast<DWORD>(name.size());
     if (QueryFullProcessImageNameW(limited.get(), 0, name.data(), &size) && size > 0) {
       name.resize(size);
-      result.executable = Utf8(name);
+      result.executable = Utf8FromWide(name);
       return result;
     }
   }

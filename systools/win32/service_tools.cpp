@@ -2,30 +2,17 @@
 
 #include <windows.h>
 
+#include "platform/win32/wide_text.hpp"
 #include "systools/win32/scoped_handle.hpp"
 
 namespace kestro::systools {
 namespace {
 
 std::wstring FromAnsi(const char* text) {
-  if (text == nullptr || *text == '\0') return {};
-  const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-  if (length <= 1) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-  wide.resize(static_cast<std::size_t>(length - 1));
-  return wide;
+  return text == nullptr ? std::wstring{} : platform::WideFrom(text, CP_ACP);
 }
 
-std::string ToAnsi(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int length = WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  if (length <= 1) return {};
-  std::string narrow(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), -1, narrow.data(), length, nullptr, nullptr);
-  narrow.resize(static_cast<std::size_t>(length - 1));
-  return narrow;
-}
+std::string ToAnsi(const std::wstring& text) { return platform::NarrowFrom(text, CP_ACP); }
 
 std::wstring ConfiguredPath(SC_HANDLE manager, const char* serviceName) {
   ScopedServiceHandle service(OpenServiceA(manager, serviceName, SERVICE_QUERY_CONFIG));

@@ -6,18 +6,13 @@
 
 #include <cstdio>
 
+#include "platform/win32/wide_text.hpp"
 #include "update/native_downloader.hpp"
 
 namespace kestro::update::win32 {
 namespace {
 
-std::wstring WideFromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0) MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
+using platform::WideFromUtf8;
 
 // The status callback of one fetch. It lives on the caller's stack for the
 // duration of URLDownloadToFileW, so its reference count only guards misuse.

@@ -24,6 +24,7 @@
 #include "platform/system_folders.hpp"
 #include "scan/process_scan.hpp"
 #include "tests/support/child_process.hpp"
+#include "tests/support/own_dialog.hpp"
 #include "tests/support/temp_dir.hpp"
 
 namespace kestro::test {
@@ -105,8 +106,8 @@ struct SeenQuestion {
   std::map<DWORD, DWORD> countsWhileAsked;  // the asked process's threads
 };
 
-// Finds each message box titled "KESTRO Antivirus", reads it and presses one of
-// its two buttons, until stopped.
+// Finds each message box titled "KESTRO Antivirus" of this process, reads it and
+// presses one of its two buttons, until stopped.
 class Clicker {
  public:
   Clicker(int button, std::function<DWORD(const std::wstring&)> processOf)
@@ -124,7 +125,7 @@ class Clicker {
   void Run() {
     const char* hold = std::getenv("KESTRO_QUESTION_HOLD_MS");  // time to photograph the box
     while (!stop_) {
-      HWND box = FindWindowW(L"#32770", kTitle);
+      HWND box = test::FindOwnDialog(kTitle);
       if (box == nullptr || !IsWindowVisible(box)) {
         std::this_thread::sleep_for(20ms);
         continue;

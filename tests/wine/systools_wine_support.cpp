@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "tests/support/own_dialog.hpp"
 #include "tests/wine/com_wine_support.hpp"
 
 namespace kestro::test {
@@ -87,7 +88,7 @@ std::future<std::optional<std::wstring>> AnswerDialog(const std::wstring& title,
   return std::async(std::launch::async, [title, button, limit]() -> std::optional<std::wstring> {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < end) {
-      HWND box = FindWindowW(L"#32770", title.c_str());
+      HWND box = test::FindOwnDialog(title.c_str());
       if (box != nullptr && IsWindowVisible(box)) {
         wchar_t text[1024] = {};
         GetDlgItemTextW(box, 0xFFFF, text, 1024);

@@ -15,6 +15,7 @@
 
 #include "sigdb/database_loader.hpp"
 #include "sigdb/database_writer.hpp"
+#include "tests/support/own_dialog.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/update/http_test_server.hpp"
 #include "update/publish.hpp"
@@ -60,7 +61,7 @@ class MessageBoxAnswerer {
     thread_ = std::thread([this, button] {
       const auto end = Clock::now() + std::chrono::seconds(30);
       while (!stop_ && Clock::now() < end) {
-        HWND box = FindWindowW(L"#32770", kTitle.c_str());
+        HWND box = test::FindOwnDialog(kTitle.c_str());
         if (box != nullptr) {
           wchar_t text[512] = {};
           GetDlgItemTextW(box, 0xFFFF, text, 512);
@@ -295,7 +296,7 @@ TEST_F(UpdatePage, AnEmptyProgramFileRaisesTheErrorAndNoOffer) {
   EXPECT_EQ(InfoText(), L"Error Download ...\r\nthe server sent no data");
   // Nothing more arrives: no question, no file.
   PumpUntil([] { return false; }, std::chrono::milliseconds(500));
-  EXPECT_EQ(FindWindowW(L"#32770", kTitle.c_str()), nullptr);
+  EXPECT_EQ(test::FindOwnDialog(kTitle.c_str()), nullptr);
   EXPECT_FALSE(fs::exists(programFolder / "UPDATE_43.exe"));
   EXPECT_FALSE(fs::exists(programFolder / "UPDATE_43.exe.part"));
   Screenshot("update_page_empty_program");

@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "checks/extension_list.hpp"
+#include "icon/icon_check.hpp"
 #include "io/sampled_checksum.hpp"
 #include "platform/memory_registry.hpp"
 #include "tests/support/demo_tree.hpp"
@@ -213,13 +214,6 @@ class NoTargets final : public checks::TargetExistence {
   platform::PathExistence Exists(std::string_view) const override { return platform::PathExistence::Unknown; }
 };
 
-class NoIcon final : public checks::IconCheck {
- public:
-  checks::CheckResult Check(const fs::path&, checks::PositionedReader&) const override {
-    return checks::CheckResult::Miss();
-  }
-};
-
 constexpr const char* kDetectionName = "Test.Process.A";
 
 // A test program whose sampled checksum is listed, carrying the Inno Setup
@@ -246,7 +240,7 @@ class ProcessScanTest : public ::testing::Test {
   TempDir dir;
   Events events;
   sigdb::SignatureLists lists;
-  NoIcon icon;
+  checks::NoIconCheck icon;
   NoTargets targets;
   EventList detections{events};
   EventSound sound{events};

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "checks/extension_list.hpp"
+#include "icon/icon_check.hpp"
 #include "io/sampled_checksum.hpp"
 #include "log/scan_log.hpp"
 #include "platform/messages.hpp"
@@ -192,12 +193,6 @@ class NoTargets final : public checks::TargetExistence {
  public:
   platform::PathExistence Exists(std::string_view) const override { return platform::PathExistence::Unknown; }
 };
-class NoIcon final : public checks::IconCheck {
- public:
-  checks::CheckResult Check(const fs::path&, checks::PositionedReader&) const override {
-    return checks::CheckResult::Miss();
-  }
-};
 class FixedGuard final : public scan::ProcessGuardSetting {
  public:
   bool IsOn() const override { return on; }
@@ -278,7 +273,7 @@ class ProcessScanWindows : public ::testing::Test {
   std::vector<ChildProcess> running;
   std::vector<std::map<DWORD, DWORD>> before;
   sigdb::SignatureLists lists;
-  NoIcon icon;
+  checks::NoIconCheck icon;
   NoTargets targets;
   ListRows rows;
   NoSound sound;
@@ -436,7 +431,7 @@ TEST(ProcessScanSystemRoot, PathIsExaminedUnderTheWindowsFolder) {
   } processes;
   sigdb::SignatureLists lists;
   lists.fileChecksums.Append(kName, checks::SampledFileChecksum(file));
-  NoIcon icon;
+  checks::NoIconCheck icon;
   NoTargets targets;
   ListRows rows;
   NoSound sound;

@@ -16,13 +16,13 @@ std::string Utf8Text(const std::filesystem::path& path) {
 
 }  // namespace
 
-FileView FileView::Open(const std::filesystem::path& path) {
+FileView FileView::Open(std::filesystem::path path) {
   FileView view;
-  view.path_ = path;
-  view.pathText_ = Utf8Text(path);
+  view.path_ = std::move(path);
+  view.pathText_ = Utf8Text(view.path_);
   // Read, existing, full sharing, as the checks open files; the size comes with the open.
   std::int64_t size = -1;
-  view.handle_ = platform::OpenRawFileForReading(path, size);
+  view.handle_ = platform::OpenRawFileForReading(view.path_, size);
   if (view.handle_ <= 0) {
     view.handle_ = 0;
     return view;

@@ -36,7 +36,7 @@ class FileView final : public PositionedReader {
 
   // Opens the file for reading with full sharing. A file that cannot be opened
   // gives a view of size -1 that reads nothing.
-  static FileView Open(const std::filesystem::path& path);
+  static FileView Open(std::filesystem::path path);
   // A view of bytes already in memory (tests, fuzzing); `bytes` must outlive it.
   static FileView FromBytes(std::filesystem::path path, std::span<const std::uint8_t> bytes);
 

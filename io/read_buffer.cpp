@@ -26,6 +26,9 @@ ReadBuffer::ReadBuffer(std::size_t capacity) {
     capacity_ = std::exchange(spare.capacity, 0);
     return;
   }
+  // A block that can become the spare is taken at the spare's full size, so the
+  // spare does not grow (and fault in fresh pages) again file after file.
+  if (capacity <= kSpareLimit) capacity = kSpareLimit;
   data_ = new std::uint8_t[capacity];  // default-initialised: not cleared
   capacity_ = capacity;
 }

@@ -1,5 +1,7 @@
 #include "scan/archive_library.hpp"
 
+#include <utility>
+
 #include "platform/dynamic_library.hpp"
 
 namespace kestro::scan {
@@ -58,6 +60,36 @@ class BoundArchiveLibrary final : public ArchiveLibrary {
   bool available_ = false;
 };
 
+class LazyArchiveLibrary final : public ArchiveLibrary {
+ public:
+  LazyArchiveLibrary(std::filesystem::path path, std::function<void()> unavailable)
+      : path_(std::move(path)), unavailable_(std::move(unavailable)) {}
+
+  bool IsAvailable() const override { return Bound().IsAvailable(); }
+  ArchiveHandle OpenArchive(ArchiveOpenRecord& record) override { return Bound().OpenArchive(record); }
+  void SetPassword(ArchiveHandle handle, const char* password) override { Bound().SetPassword(handle, password); }
+  int ReadHeader(ArchiveHandle handle, ArchiveHeaderRecord& header) override {
+    return Bound().ReadHeader(handle, header);
+  }
+  int ProcessFile(ArchiveHandle handle, int operation, const char* destFolder, const char* destName) override {
+    return Bound().ProcessFile(handle, operation, destFolder, destName);
+  }
+  void CloseArchive(ArchiveHandle handle) override { Bound().CloseArchive(handle); }
+
+ private:
+  ArchiveLibrary& Bound() const {
+    if (!bound_) {
+      bound_ = std::make_unique<BoundArchiveLibrary>(path_);
+      if (!bound_->IsAvailable() && unavailable_) unavailable_();
+    }
+    return *bound_;
+  }
+
+  std::filesystem::path path_;
+  std::function<void()> unavailable_;
+  mutable std::unique_ptr<ArchiveLibrary> bound_;
+};
+
 }  // namespace
 
 std::filesystem::path ArchiveLibraryFileName() { return platform::SharedLibraryFileName("RARExtract"); }
@@ -68,6 +100,11 @@ std::unique_ptr<ArchiveLibrary> BindArchiveLibrary(const std::filesystem::path& 
 
 std::unique_ptr<ArchiveLibrary> BindArchiveLibraryAt(const std::filesystem::path& libraryPath) {
   return std::make_unique<BoundArchiveLibrary>(libraryPath);
+}
+
+std::unique_ptr<ArchiveLibrary> BindArchiveLibraryOnFirstUse(std::filesystem::path libraryPath,
+                                                             std::function<void()> unavailable) {
+  return std::make_unique<LazyArchiveLibrary>(std::move(libraryPath), std::move(unavailable));
 }
 
 }  // namespace kestro::scan

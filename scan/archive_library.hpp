@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "outside/RARExtract/rar_extract_api.h"
@@ -45,5 +46,12 @@ std::unique_ptr<ArchiveLibrary> BindArchiveLibrary(const std::filesystem::path& 
 
 // Binds the library at exactly this path.
 std::unique_ptr<ArchiveLibrary> BindArchiveLibraryAt(const std::filesystem::path& libraryPath);
+
+// Binds the library at this path when it is first asked for: a scan that meets
+// no archive never loads it, nor the libraries it depends on, which would cost
+// every start some milliseconds. `unavailable` (may be empty) is called once, at
+// that first use, when the library cannot be used.
+std::unique_ptr<ArchiveLibrary> BindArchiveLibraryOnFirstUse(std::filesystem::path libraryPath,
+                                                             std::function<void()> unavailable);
 
 }  // namespace kestro::scan

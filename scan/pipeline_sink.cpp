@@ -1,6 +1,7 @@
 #include "scan/pipeline_sink.hpp"
 
 #include <string>
+#include <utility>
 
 namespace kestro::scan {
 
@@ -22,17 +23,24 @@ class RecordedEffects final : public DetectionList, public DetectionSound, publi
 }  // namespace
 
 struct ParallelSink::Job {
-  std::filesystem::path path;
+  explicit Job(std::filesystem::path p) : path(std::move(p)) {}
+  std::filesystem::path path;  // moved into the check
   RecordedEffects effects;
-  bool done = false;
+  std::atomic<bool> done{false};
 };
 
 ParallelSink::ParallelSink(ScanOneFileContext& file, ArchiveScanContext& archive, unsigned threads)
     : file_(file), archive_(archive) {
   if (threads == 0) threads = 1;
-  maxPending_ = static_cast<std::size_t>(threads) * 32;
-  refillAt_ = maxPending_ / 2;
-  for (unsigned i = 0; i < threads; ++i) workers_.emplace_back([this] { Worker(); });
+  // The calling thread is one of the checking threads: it starts one worker
+  // fewer and checks files itself, so the walk does not compete with `threads`
+  // busy workers for the processors, nor sleep while they work.
+  const unsigned workers = threads - 1;
+  // Enough queued that the workers do not run dry while this thread checks a
+  // large file.
+  queuedAhead_ = static_cast<std::size_t>(workers) * 64;
+  maxPending_ = queuedAhead_ * 2 + 1;
+  for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { Worker(); });
 }
 
 ParallelSink::~ParallelSink() {
@@ -44,9 +52,25 @@ ParallelSink::~ParallelSink() {
   for (auto& t : workers_) t.join();
 }
 
+void ParallelSink::Check(Job& job) {
+  // The check and the deletion run here; what the user sees is recorded.
+  ScanOneFileContext context{file_.check,   job.effects,     job.effects, file_.deleter,
+                             job.effects,   file_.longPaths, file_.clock, job.effects.count,
+                             file_.soundOn, file_.cleanAll};
+  ScanOneFile(std::move(job.path), context);
+  // The job is not touched after this: the calling thread may commit and free it.
+  job.done.store(true);
+  if (walkWaits_.load()) {
+    // Taking the lock orders this with the calling thread's test of the front
+    // job before it sleeps, so the wake cannot be lost.
+    std::lock_guard lock(mutex_);
+    jobDone_.notify_one();
+  }
+}
+
 void ParallelSink::Worker() {
   for (;;) {
-    std::shared_ptr<Job> job;
+    Job* job = nullptr;
     {
       std::unique_lock lock(mutex_);
       workAvailable_.wait(lock, [&] { return stopping_ || !queue_.empty(); });
@@ -54,47 +78,41 @@ void ParallelSink::Worker() {
       job = queue_.front();
       queue_.pop_front();
     }
-    // The check and the deletion run here; what the user sees is recorded.
-    ScanOneFileContext context{file_.check,    job->effects,    job->effects, file_.deleter,
-                               job->effects,   file_.longPaths, file_.clock,  job->effects.count,
-                               file_.soundOn,  file_.cleanAll};
-    ScanOneFile(job->path, context);
-    bool wake = false;
-    {
-      std::lock_guard lock(mutex_);
-      job->done = true;
-      wake = awaited_ > 0 && FinishedAtFront() >= awaited_;
-    }
-    // The walking thread is woken only when what it waits for is complete.
-    if (wake) jobDone_.notify_all();
+    Check(*job);
   }
 }
 
-std::size_t ParallelSink::FinishedAtFront() const {
-  std::size_t count = 0;
-  while (count < pending_.size() && pending_[count]->done) ++count;
-  return count;
+bool ParallelSink::CheckQueuedBeyond(std::size_t ahead) {
+  Job* job = nullptr;
+  {
+    std::lock_guard lock(mutex_);
+    if (queue_.size() <= ahead) return false;
+    job = queue_.front();
+    queue_.pop_front();
+  }
+  Check(*job);
+  return true;
 }
 
-void ParallelSink::WaitForFinished(std::unique_lock<std::mutex>& lock, std::size_t count) {
-  awaited_ = count;
-  jobDone_.wait(lock, [&] { return FinishedAtFront() >= count; });
-  awaited_ = 0;
+void ParallelSink::WaitForFront() {
+  Job& front = *pending_.front();
+  if (front.done.load()) return;
+  std::unique_lock lock(mutex_);
+  walkWaits_.store(true);
+  jobDone_.wait(lock, [&] { return front.done.load(); });
+  walkWaits_.store(false);
 }
 
 void ParallelSink::CommitReady(bool wait) {
-  for (;;) {
-    std::shared_ptr<Job> job;
-    {
-      std::unique_lock lock(mutex_);
-      if (pending_.empty()) return;
-      if (!pending_.front()->done) {
-        if (!wait) return;
-        WaitForFinished(lock, 1);
-      }
-      job = pending_.front();
-      pending_.pop_front();
+  while (!pending_.empty()) {
+    if (!pending_.front()->done.load()) {
+      if (!wait) return;
+      // Rather than wait, check what no worker has started.
+      if (CheckQueuedBeyond(0)) continue;
+      WaitForFront();
     }
+    const std::unique_ptr<Job> job = std::move(pending_.front());
+    pending_.pop_front();
     // Replay in hand-over order: sound, record, count, log line, as a
     // sequential scan does them.
     for (std::size_t i = 0; i < job->effects.records.size(); ++i) {
@@ -107,25 +125,28 @@ void ParallelSink::CommitReady(bool wait) {
   }
 }
 
-void ParallelSink::ScanFile(const std::filesystem::path& path) {
-  auto job = std::make_shared<Job>();
-  job->path = path;
-  bool full = false;
-  {
-    std::lock_guard lock(mutex_);
-    pending_.push_back(job);
-    queue_.push_back(job);
-    full = pending_.size() >= maxPending_;
-  }
-  workAvailable_.notify_one();
-  if (full) {
-    // Bound the work in flight (and the memory it holds). The walk sleeps until
-    // the older part is finished and then hands over a batch, rather than
-    // waking for every file.
-    std::unique_lock lock(mutex_);
-    WaitForFinished(lock, pending_.size() - refillAt_);
+void ParallelSink::ScanFile(std::filesystem::path path) {
+  pending_.push_back(std::make_unique<Job>(std::move(path)));
+  Job& job = *pending_.back();
+  if (workers_.empty()) {
+    Check(job);
+  } else {
+    {
+      std::lock_guard lock(mutex_);
+      queue_.push_back(&job);
+    }
+    workAvailable_.notify_one();
+    // Keep `queuedAhead_` files queued for the workers; check the rest here.
+    while (CheckQueuedBeyond(queuedAhead_)) {
+    }
   }
   CommitReady(false);
+  // Bound the work in flight (and the memory it holds): the walk goes on only
+  // when the oldest files are committed.
+  while (pending_.size() >= maxPending_) {
+    if (!CheckQueuedBeyond(0)) WaitForFront();
+    CommitReady(false);
+  }
 }
 
 void ParallelSink::ScanArchive(const std::filesystem::path& path) {

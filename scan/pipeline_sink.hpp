@@ -3,12 +3,14 @@
 // every archive to the archive scanner.
 //
 // SequentialSink does the work on the calling thread. ParallelSink runs the file
-// checks of several files at once on worker threads, and commits their effects
-// (records, counts, sounds, log lines) in the order the walk handed the files
-// over, so the detections, their order and the log are those of a sequential
-// scan. Archives are scanned on the calling thread after everything handed over
-// before them is committed (members share the extraction folder).
+// checks of several files at once, on worker threads and on the calling thread,
+// and commits their effects (records, counts, sounds, log lines) in the order the
+// walk handed the files over, so the detections, their order and the log are
+// those of a sequential scan. Archives are scanned on the calling thread after
+// everything handed over before them is committed (members share the extraction
+// folder).
 
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -16,6 +18,7 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "scan/archive_scanner.hpp"
@@ -27,7 +30,7 @@ namespace kestro::scan {
 class SequentialSink final : public CandidateSink {
  public:
   SequentialSink(ScanOneFileContext& file, ArchiveScanContext& archive) : file_(file), archive_(archive) {}
-  void ScanFile(const std::filesystem::path& path) override { ScanOneFile(path, file_); }
+  void ScanFile(std::filesystem::path path) override { ScanOneFile(std::move(path), file_); }
   bool AcceptsArchive(const std::filesystem::path& path) override { return IsScannableArchive(path); }
   void ScanArchive(const std::filesystem::path& path) override { scan::ScanArchive(path, "", archive_); }
 
@@ -38,14 +41,15 @@ class SequentialSink final : public CandidateSink {
 
 class ParallelSink final : public CandidateSink {
  public:
-  // `threads` workers (at least 1). `file` supplies the check context, the
-  // settings and the effects the results are committed to.
+  // `threads` checking threads (at least 1): the calling thread and `threads` - 1
+  // workers. `file` supplies the check context, the settings and the effects the
+  // results are committed to. Every call comes from the one calling thread.
   ParallelSink(ScanOneFileContext& file, ArchiveScanContext& archive, unsigned threads);
   ~ParallelSink() override;
   ParallelSink(const ParallelSink&) = delete;
   ParallelSink& operator=(const ParallelSink&) = delete;
 
-  void ScanFile(const std::filesystem::path& path) override;
+  void ScanFile(std::filesystem::path path) override;
   bool AcceptsArchive(const std::filesystem::path& path) override { return IsScannableArchive(path); }
   void ScanArchive(const std::filesystem::path& path) override;
   void Drain() override;
@@ -53,24 +57,30 @@ class ParallelSink final : public CandidateSink {
  private:
   struct Job;
   void Worker();
+  // Checks one job on this thread and marks it finished.
+  void Check(Job& job);
+  // Checks the oldest queued job here when more than `ahead` are queued.
+  bool CheckQueuedBeyond(std::size_t ahead);
   // Commits the finished jobs at the front, in hand-over order; with `wait`,
-  // first waits until at least one is finished.
+  // every job handed over (queued ones are checked here meanwhile).
   void CommitReady(bool wait);
-  // Waits (mutex held) until the first `count` jobs handed over are finished.
-  void WaitForFinished(std::unique_lock<std::mutex>& lock, std::size_t count);
-  std::size_t FinishedAtFront() const;
+  // Waits until the job at the front is finished.
+  void WaitForFront();
 
   ScanOneFileContext& file_;
   ArchiveScanContext& archive_;
-  std::size_t maxPending_;  // jobs in flight before the walk waits
-  std::size_t refillAt_;    // ... until only this many are left unfinished
-  std::mutex mutex_;
+  std::size_t queuedAhead_;  // jobs left queued for the workers while the walk checks
+  std::size_t maxPending_;   // jobs handed over and not committed before the walk waits
+
+  // Only the calling thread touches `pending_` (in hand-over order); a worker
+  // touches a job it took from `queue_` until it marks it done.
+  std::deque<std::unique_ptr<Job>> pending_;
+  std::mutex mutex_;  // guards queue_ and stopping_
   std::condition_variable workAvailable_;
   std::condition_variable jobDone_;
-  std::deque<std::shared_ptr<Job>> pending_;  // in hand-over order
-  std::deque<std::shared_ptr<Job>> queue_;    // not yet started
+  std::deque<Job*> queue_;  // not yet started
   bool stopping_ = false;
-  std::size_t awaited_ = 0;  // the walking thread waits for this many finished jobs at the front
+  std::atomic<bool> walkWaits_{false};  // the calling thread sleeps on jobDone_
   std::vector<std::thread> workers_;
 };
 

@@ -25,30 +25,29 @@ void CommitHit(DetectionRecord record, std::string_view logText, const std::file
   context.log.WriteLine(DetectionLogLine(name, logText));
 }
 
-bool ScanOneFile(const std::filesystem::path& path, ScanOneFileContext& context) {
+bool ScanOneFile(std::filesystem::path path, ScanOneFileContext& context) {
   // An error while scanning one file ends the work on it; what was done stays.
   try {
-    const std::string pathText = checks::PathUtf8(path);
-    const std::filesystem::path display =
-        pathText.find('~') != std::string::npos ? context.longPaths.LongForm(path) : path;
-
-    checks::FileView file = checks::FileView::Open(path);
+    checks::FileView file = checks::FileView::Open(std::move(path));
     const checks::CheckResult result = FileCheck(file, context.check);
     if (!result) return false;
 
+    const std::filesystem::path& checked = file.Path();
+    const std::string& pathText = file.PathText();
     DetectionRecord record;
     record.infection = result.detectionName;
-    record.location = checks::PathUtf8(display);
+    record.location = pathText.find('~') != std::string::npos ? checks::PathUtf8(context.longPaths.LongForm(checked))
+                                                             : pathText;
     record.detectionTime = context.clock.NowText();
     // A file the check repaired has changed on disk: identify the file as it is now.
     if (file.Opened() && !result.detectionName.ends_with("[HEALED]")) {
       record.packer = IdentifyPacker(file);
     } else {
-      record.packer = IdentifyPacker(path);
+      record.packer = IdentifyPacker(checked);
     }
-    record.tag = path;
+    record.tag = checked;
     file.ReleaseHandle();
-    CommitHit(std::move(record), pathText, path, context);
+    CommitHit(std::move(record), pathText, checked, context);
     return true;
   } catch (const std::exception&) {
     return false;

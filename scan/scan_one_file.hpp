@@ -101,7 +101,8 @@ std::string DetectionLogLine(std::string_view detectionName, std::string_view pa
 void CommitHit(DetectionRecord record, std::string_view logText, const std::filesystem::path& fileToDelete,
                ScanOneFileContext& context);
 
-// True when the file was detected.
-bool ScanOneFile(const std::filesystem::path& path, ScanOneFileContext& context);
+// True when the file was detected. The path is kept by the file's view (moved
+// in where the caller has no further use for it).
+bool ScanOneFile(std::filesystem::path path, ScanOneFileContext& context);
 
 }  // namespace kestro::scan

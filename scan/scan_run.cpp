@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <system_error>
+#include <utility>
 
 #include "checks/extension_list.hpp"
 #include "platform/folder_listing.hpp"
@@ -24,10 +25,10 @@ bool IsArchiveName(std::string_view pathText) {
   return checks::PassesExtensionListText(pathText, kArchiveExtension);
 }
 
-void HandOverFile(const fs::path& path, CandidateSink& sink, ScanObserver& observer) {
+void HandOverFile(fs::path path, CandidateSink& sink, ScanObserver& observer) {
   observer.StatusText(kStatusScanning);
   observer.ArchiveLabel("");
-  sink.ScanFile(path);
+  sink.ScanFile(std::move(path));
 }
 
 bool HandOverArchive(const fs::path& path, CandidateSink& sink, ScanObserver& observer) {
@@ -122,7 +123,7 @@ bool ScanRun::ScanContextMenu(const fs::path& folder) {
 void ScanRun::Run() {
   BeginState();
 
-  if (!state_.Buffering) {
+  if (!state_.Buffering && options_.CountFirst) {
     state_.Buffering = true;
     observer_.BufferingTimer(true);
     CountingWalk(state_.ScanTarget);

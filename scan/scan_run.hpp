@@ -103,8 +103,8 @@ class ScanServices {
 class CandidateSink {
  public:
   virtual ~CandidateSink() = default;
-  // A listed file of at most the walk's size limit.
-  virtual void ScanFile(const std::filesystem::path& path) = 0;
+  // A listed file of at most the walk's size limit (the path is handed over, not copied).
+  virtual void ScanFile(std::filesystem::path path) = 0;
   // True when an archive name may be scanned (not a numbered volume).
   virtual bool AcceptsArchive(const std::filesystem::path& path) = 0;
   virtual void ScanArchive(const std::filesystem::path& path) = 0;
@@ -138,6 +138,9 @@ struct ScanOptions {
   bool ShutdownWhenDone = false;  // the "Shutdown PC when scanning is complete" box
   bool IsWindowsXP = false;       // no taskbar-button progress on XP
   const WalkFilter* Filter = nullptr;  // every entry when null
+  // The counting pass before the walk, which only scales the progress bar. A
+  // caller that shows no progress turns it off and saves a walk of the tree.
+  bool CountFirst = true;
 };
 
 class ScanRun {

@@ -123,7 +123,6 @@ void ConsoleProgress::FilesScannedLabel(std::uint64_t count) {
 void ConsoleProgress::Finishing(const scan::ScanState& state, std::string_view message) {
   filesScanned += state.FilesScanned;
   archiveMembers += static_cast<std::uint64_t>(state.ArchiveMembersScanned);
-  totalFiles += state.TotalFiles;
   if (message == scan::kScanAborted) aborted = true;
   runScanned_ = 0;
   runCounted_ = 0;

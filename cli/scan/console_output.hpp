@@ -59,12 +59,13 @@ class ConsoleProgress final : public scan::ScanObserver {
   // Totals over every run of this invocation.
   std::uint64_t filesScanned = 0;
   std::uint64_t archiveMembers = 0;
-  std::uint64_t totalFiles = 0;
   bool aborted = false;
 
   void ClearLine();
   // A single file handed over outside a folder run.
-  void CountSingleFile() { ++filesScanned; ++totalFiles; }
+  void CountSingleFile() { ++filesScanned; }
+  // True when the progress line is drawn (the only use of the counting pass).
+  bool Live() const { return live_; }
 
  private:
   void Draw(bool force);
@@ -74,7 +75,7 @@ class ConsoleProgress final : public scan::ScanObserver {
   bool live_;
   bool quiet_;
   const ConsoleDetections& detections_;
-  std::uint64_t runTotal_ = 0, runScanned_ = 0, runCounted_ = 0;
+  std::uint64_t runScanned_ = 0, runCounted_ = 0;
   std::string path_;
   std::chrono::steady_clock::time_point lastDraw_{};
   bool drawn_ = false;

@@ -264,12 +264,16 @@ int ToolMain(const std::vector<std::string>& args) {
       /*soundOn=*/false, /*cleanAll=*/options.clean || options.quarantine};
 
   const fs::path extractFolder = MakeExtractFolder();
-  std::unique_ptr<scan::ArchiveLibrary> library = scan::BindArchiveLibrary(ArchiveLibraryFolder(ExecutableFolder()));
-  if (options.archives && !library->IsAvailable() && !options.quiet) {
-    std::cerr << "kestro-scan: warning: " << PathText(scan::ArchiveLibraryFileName())
-              << " not found beside the program: archives are skipped\n";
-  }
   ConsoleProgress progress(std::cerr, StderrIsTerminal(), options.quiet, detections);
+  // The archive library is loaded at the first archive met; a missing one is
+  // reported then, once.
+  std::unique_ptr<scan::ArchiveLibrary> library = scan::BindArchiveLibraryOnFirstUse(
+      ArchiveLibraryFolder(ExecutableFolder()) / scan::ArchiveLibraryFileName(), [&] {
+        if (options.quiet) return;
+        progress.ClearLine();
+        std::cerr << "kestro-scan: warning: " << PathText(scan::ArchiveLibraryFileName())
+                  << " not found beside the program: archives are skipped\n";
+      });
   scan::NoMessagePump pump;
   scan::ArchiveScanContext archiveContext{*library, state, progress, pump, fileContext, extractFolder,
                                           options.archives};
@@ -299,7 +303,7 @@ int ToolMain(const std::vector<std::string>& args) {
       if (filter.ExcludesFolder(target)) return;
       filter.StartAt(target);
       scan::ScanRun run(state, progress, pump, markers, services, *sink,
-                        scan::ScanOptions{.Sound = false, .Filter = &filter});
+                        scan::ScanOptions{.Sound = false, .Filter = &filter, .CountFirst = progress.Live()});
       state.ScanTarget = target;
       services.WriteScanHeader(target);
       run.Run();

@@ -58,7 +58,7 @@ struct RecordingSink : CandidateSink {
   ScanState& state;
   std::vector<std::string> files, archives;
   std::function<void()> onFile;
-  void ScanFile(const fs::path& p) override {
+  void ScanFile(fs::path p) override {
     files.push_back(p.filename().string());
     if (p.filename().string().rfind("bad", 0) == 0) ++state.DetectionCount;
     if (onFile) onFile();

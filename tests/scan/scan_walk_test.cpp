@@ -30,7 +30,7 @@ struct Counts : ScanObserver {
 
 struct Sink : CandidateSink {
   std::vector<std::string> files;
-  void ScanFile(const fs::path& p) override { files.push_back(p.filename().string()); }
+  void ScanFile(fs::path p) override { files.push_back(p.filename().string()); }
   bool AcceptsArchive(const fs::path&) override { return true; }
   void ScanArchive(const fs::path&) override {}
 };

@@ -10,11 +10,6 @@ std::string UpperAscii(std::string_view text) {
   return out;
 }
 
-std::string PathUtf8(const std::filesystem::path& path) {
-  const std::u8string u8 = path.u8string();
-  return std::string(u8.begin(), u8.end());
-}
-
 bool PassesExtensionListText(std::string_view pathText, std::string_view list, std::size_t tailChars) {
   // Characters, not bytes: step back over UTF-8 continuation bytes.
   std::size_t start = pathText.size();

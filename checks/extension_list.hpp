@@ -9,13 +9,15 @@
 #include <string>
 #include <string_view>
 
+#include "io/utf8_text.hpp"
+
 namespace kestro::checks {
 
 // ASCII upper case; other bytes are kept.
 std::string UpperAscii(std::string_view text);
 
 // The path as UTF-8 text.
-std::string PathUtf8(const std::filesystem::path& path);
+using io::PathUtf8;
 
 // `tailChars` is 3 for the usual test and 4 for the four-character variant.
 bool PassesExtensionList(const std::filesystem::path& path, std::string_view list,

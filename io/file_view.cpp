@@ -4,22 +4,14 @@
 #include <utility>
 
 #include "io/mdl_pe.hpp"
+#include "io/utf8_text.hpp"
 #include "platform/file.hpp"
 
 namespace kestro::checks {
-namespace {
-
-std::string Utf8Text(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
-
-}  // namespace
-
 FileView FileView::Open(std::filesystem::path path) {
   FileView view;
   view.path_ = std::move(path);
-  view.pathText_ = Utf8Text(view.path_);
+  view.pathText_ = io::PathUtf8(view.path_);
   // Read, existing, full sharing, as the checks open files; the size comes with the open.
   std::int64_t size = -1;
   view.handle_ = platform::OpenRawFileForReading(view.path_, size);
@@ -45,7 +37,7 @@ FileView FileView::Open(std::filesystem::path path) {
 FileView FileView::FromBytes(std::filesystem::path path, std::span<const std::uint8_t> bytes) {
   FileView view;
   view.path_ = std::move(path);
-  view.pathText_ = Utf8Text(view.path_);
+  view.pathText_ = io::PathUtf8(view.path_);
   view.size_ = static_cast<std::int64_t>(bytes.size());
   view.external_ = bytes;
   view.external_set_ = true;

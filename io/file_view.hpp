@@ -13,7 +13,7 @@
 // Nothing is read beyond the file's real size.
 
 #include <cstdint>
-#include <deque>
+#include <vector>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -81,10 +81,12 @@ class FileView final : public PositionedReader {
   ReadBuffer memory_;                          // the first held_ bytes of the file
   std::size_t held_ = 0;
   bool headIsWhole_ = false;                   // held_ covers the file
-  std::deque<ReadBuffer> retired_;             // a head replaced by a larger block, kept for its spans
+  std::vector<ReadBuffer> retired_;            // a head replaced by a larger block, kept for its spans
   std::span<const std::uint8_t> external_;     // FromBytes
   bool external_set_ = false;
-  std::deque<Bytes> windows_;                  // windows read directly, kept for their spans
+  // Windows read directly, kept for their spans: when the vector grows its
+  // elements move, but the blocks they own stay where they are.
+  std::vector<Bytes> windows_;
   std::optional<std::int32_t> probe_;
 };
 

@@ -1,8 +1,28 @@
 #include "io/utf8_text.hpp"
 
 #include <cstdint>
+#include <type_traits>
 
 namespace kestro::io {
+
+namespace {
+
+// Where the system's paths are UTF-8 bytes already, one copy of them (where
+// u8string() and a string would make two); a conversion from UTF-16 on Windows.
+template <typename Native>
+std::string Utf8OfPath(const Native& native, const std::filesystem::path& path) {
+  if constexpr (std::is_same_v<typename Native::value_type, char>) {
+    return native;
+  } else {
+    const std::u8string text = path.u8string();
+    return std::string(text.begin(), text.end());
+  }
+}
+
+}  // namespace
+
+std::string PathUtf8(const std::filesystem::path& path) { return Utf8OfPath(path.native(), path); }
+
 namespace {
 
 struct Decoded {

@@ -5,10 +5,15 @@
 // valid sequence counts as one character of its own.
 
 #include <cstddef>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace kestro::io {
+
+// A path as UTF-8 text (a copy of the bytes where the system's paths are UTF-8
+// already, a conversion from UTF-16 on Windows).
+std::string PathUtf8(const std::filesystem::path& path);
 
 // The number of characters.
 std::size_t Utf8Length(std::string_view text);

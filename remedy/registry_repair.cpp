@@ -1,5 +1,6 @@
 #include "remedy/registry_repair.hpp"
 
+#include "io/utf8_text.hpp"
 #include "platform/registry.hpp"
 #include "platform/system_values.hpp"
 #include "remedy/reg_file.hpp"
@@ -28,10 +29,7 @@ std::string KeyText(const ResolvedStep& step) { return ShortRootName(step.root) 
 
 std::string NameText(const std::string& name) { return name.empty() ? "@" : "\"" + name + "\""; }
 
-std::string PathText(const std::filesystem::path& path) {
-  const std::u8string text = path.u8string();
-  return std::string(text.begin(), text.end());
-}
+std::string PathText(const std::filesystem::path& path) { return io::PathUtf8(path); }
 
 StepResult Done(StepOutcome outcome) { return StepResult{0, outcome, {}, {}}; }
 StepResult Failed(std::string reason) { return StepResult{0, StepOutcome::Failed, std::move(reason), {}}; }

@@ -3,6 +3,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "io/utf8_text.hpp"
 #include "sigdb/database_date.hpp"
 #include "sigdb/database_loader.hpp"
 #include "update/database_verify.hpp"
@@ -42,10 +43,7 @@ bool WriteFileWhole(const fs::path& path, std::string_view bytes) {
   return !ec;
 }
 
-std::string PathText(const fs::path& path) {
-  const std::u8string u8 = path.u8string();
-  return std::string(u8.begin(), u8.end());
-}
+std::string PathText(const fs::path& path) { return io::PathUtf8(path); }
 
 }  // namespace
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "io/utf8_text.hpp"
 #include "kestro_version.h"
 
 namespace kestro::cli {
@@ -21,10 +22,7 @@ inline std::filesystem::path PathFromArg(const std::string& arg) {
 }
 
 // A path as UTF-8 text for printing.
-inline std::string PathText(const std::filesystem::path& path) {
-  const std::u8string u8 = path.u8string();
-  return std::string(u8.begin(), u8.end());
-}
+inline std::string PathText(const std::filesystem::path& path) { return io::PathUtf8(path); }
 
 // The first line of every tool's --version: "kestro-x (KESTRO Antivirus) 4.2".
 inline std::string VersionLine(std::string_view tool) {

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <functional>
+#include <future>
 
 #include "scan/scan_texts.hpp"
 #include "tests/support/remedy_fakes.hpp"
@@ -257,8 +258,16 @@ TEST_F(ScanControllerTest, StopMidScanKeepsTheRowsFoundSoFar) {
 
 TEST_F(ScanControllerTest, AStopBeforeTheWorkerBeganStillAborts) {
   MakeTree(3);
+  // The run waits at its first marker until Stop has returned, so that Stop
+  // lands before any file is walked even when this thread is slow to get there.
+  std::promise<void> stopped;
+  std::shared_future<void> stoppedFuture = stopped.get_future().share();
+  markers_.onSet = [stoppedFuture](std::string_view name) {
+    if (name == "MulaiScan") stoppedFuture.wait();
+  };
   ASSERT_TRUE(Controller().Start(dir_.path(), RunSettings{}));
   Controller().Stop();
+  stopped.set_value();
   RunWindowUntilIdle();
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].first, scan::kScanAborted);

@@ -1,26 +1,56 @@
 #include "checks/marker_automaton.hpp"
 
-#include <map>
+#include <array>
+#include <optional>
 #include <queue>
 
 namespace kestro::checks {
 
 MarkerAutomaton::MarkerAutomaton(const std::vector<std::string>& markers, std::size_t shallowDepth) {
-  // Trie with a full 256-entry row per state while building; 0 marks "no edge
-  // yet" (the start state is never a child).
-  std::vector<std::uint32_t> next(256, 0);
+  // Byte classes: bytes whose columns agree in every state lead everywhere to
+  // the same place, so they share a class. A byte in no marker leads every
+  // state back to the start, so all such bytes share one class; a byte in some
+  // marker is a trie edge into a state no other byte enters (or that is deeper
+  // than any state another byte reaches from there), so it is a class of its
+  // own. Classes are numbered in byte order, by the first byte of each. Known
+  // before the trie is built, they let it have one entry per class, not 256.
+  std::array<bool, 256> used{};
+  std::size_t stateBound = 1;
+  for (const std::string& marker : markers) {
+    for (const char c : marker) used[static_cast<std::uint8_t>(c)] = true;
+    stateBound += marker.size();
+  }
+  classes_.assign(256, 0);
+  std::size_t classCount = 0;
+  std::optional<std::uint8_t> unusedClass;
+  for (std::size_t b = 0; b < 256; ++b) {
+    if (used[b]) {
+      classes_[b] = static_cast<std::uint8_t>(classCount++);
+    } else {
+      if (!unusedClass) unusedClass = static_cast<std::uint8_t>(classCount++);
+      classes_[b] = *unusedClass;
+    }
+  }
+  classCount_ = classCount;
+
+  // Trie with one row of classCount entries per state, room for the most
+  // states these markers can make taken at once; 0 marks "no edge yet" (the
+  // start state is never a child).
+  std::vector<std::uint32_t> next;
+  next.reserve(stateBound * classCount);
+  next.resize(classCount, 0);
   std::vector<std::vector<std::uint32_t>> outputs(1);
   std::vector<std::size_t> depth(1, 0);
   for (std::size_t m = 0; m < markers.size(); ++m) {
     if (markers[m].empty()) continue;
     std::uint32_t state = 0;
     for (const char c : markers[m]) {
-      const std::size_t edge = std::size_t{state} * 256 + static_cast<std::uint8_t>(c);
+      const std::size_t edge = std::size_t{state} * classCount + classes_[static_cast<std::uint8_t>(c)];
       if (next[edge] == 0) {
         next[edge] = static_cast<std::uint32_t>(outputs.size());
         outputs.emplace_back();
         depth.push_back(depth[state] + 1);
-        next.resize(next.size() + 256, 0);
+        next.resize(next.size() + classCount, 0);
       }
       state = next[edge];
     }
@@ -32,17 +62,17 @@ MarkerAutomaton::MarkerAutomaton(const std::vector<std::string>& markers, std::s
   // which turns the trie into a complete automaton.
   std::vector<std::uint32_t> fail(states, 0);
   std::queue<std::uint32_t> pending;
-  for (std::size_t b = 0; b < 256; ++b) {
-    if (next[b] != 0) pending.push(next[b]);
+  for (std::size_t c = 0; c < classCount; ++c) {
+    if (next[c] != 0) pending.push(next[c]);
   }
   while (!pending.empty()) {
     const std::uint32_t state = pending.front();
     pending.pop();
     const auto& inherited = outputs[fail[state]];
     outputs[state].insert(outputs[state].end(), inherited.begin(), inherited.end());
-    for (std::size_t b = 0; b < 256; ++b) {
-      const std::size_t edge = std::size_t{state} * 256 + b;
-      const std::uint32_t viaFail = next[std::size_t{fail[state]} * 256 + b];
+    for (std::size_t c = 0; c < classCount; ++c) {
+      const std::size_t edge = std::size_t{state} * classCount + c;
+      const std::uint32_t viaFail = next[std::size_t{fail[state]} * classCount + c];
       if (next[edge] != 0) {
         fail[next[edge]] = viaFail;
         pending.push(next[edge]);
@@ -51,18 +81,6 @@ MarkerAutomaton::MarkerAutomaton(const std::vector<std::string>& markers, std::s
       }
     }
   }
-
-  // Byte classes: bytes whose columns agree in every state lead everywhere to
-  // the same place, so they share a class.
-  classes_.assign(256, 0);
-  std::map<std::vector<std::uint32_t>, std::uint8_t> columns;
-  std::vector<std::uint32_t> column(states);
-  for (std::size_t b = 0; b < 256; ++b) {
-    for (std::size_t s = 0; s < states; ++s) column[s] = next[s * 256 + b];
-    const auto [it, added] = columns.emplace(column, static_cast<std::uint8_t>(columns.size()));
-    classes_[b] = it->second;
-  }
-  classCount_ = columns.size();
   stateCount_ = states;
 
   // Renumber: the start state, the shallow silent states, the deep silent
@@ -90,12 +108,10 @@ MarkerAutomaton::MarkerAutomaton(const std::vector<std::string>& markers, std::s
     shallowDepthOf_[i * classCount_] = static_cast<std::uint8_t>(depth[order[i]]);
   }
 
-  std::vector<std::uint8_t> representative(classCount_);
-  for (std::size_t b = 256; b-- > 0;) representative[classes_[b]] = static_cast<std::uint8_t>(b);
   table_.resize(states * classCount_);
   for (std::size_t i = 0; i < states; ++i) {
     for (std::size_t c = 0; c < classCount_; ++c) {
-      table_[i * classCount_ + c] = renumbered[next[std::size_t{order[i]} * 256 + representative[c]]];
+      table_[i * classCount_ + c] = renumbered[next[std::size_t{order[i]} * classCount_ + c]];
     }
   }
   reportedBegin_.push_back(0);

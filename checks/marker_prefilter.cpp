@@ -1,6 +1,7 @@
 #include "checks/marker_prefilter.hpp"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <set>
 
@@ -35,6 +36,17 @@ double Frequency(std::uint8_t byte) {
   return std::max(weight / 180.0, 1.0 / 256.0);
 }
 
+// Frequency by high and low nibble, computed once: choosing the layout asks
+// for it hundreds of thousands of times.
+const std::array<std::array<double, 16>, 16>& FrequencyByNibbles() {
+  static const auto table = [] {
+    std::array<std::array<double, 16>, 16> t{};
+    for (unsigned b = 0; b < 256; ++b) t[b >> 4][b & 0x0F] = Frequency(static_cast<std::uint8_t>(b));
+    return t;
+  }();
+  return table;
+}
+
 // The nibble sets of one bucket, position by position.
 struct Bucket {
   std::array<std::uint16_t, kMaxWidth> low{};
@@ -52,13 +64,14 @@ struct Bucket {
   // Chance that a position passes this bucket's masks.
   double FalseChance(std::size_t width) const {
     if (!used) return 0;
+    const auto& frequency = FrequencyByNibbles();
     double chance = 1;
     for (std::size_t k = 0; k < width; ++k) {
       double admitted = 0;
       for (unsigned l = 0; l < 16; ++l) {
         if (((static_cast<unsigned>(low[k]) >> l) & 1u) == 0) continue;
         for (unsigned h = 0; h < 16; ++h) {
-          if (((static_cast<unsigned>(high[k]) >> h) & 1u) != 0) admitted += Frequency(static_cast<std::uint8_t>(h << 4 | l));
+          if (((static_cast<unsigned>(high[k]) >> h) & 1u) != 0) admitted += frequency[h][l];
         }
       }
       chance *= admitted;

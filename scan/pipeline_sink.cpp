@@ -39,7 +39,10 @@ ParallelSink::ParallelSink(ScanOneFileContext& file, ArchiveScanContext& archive
   // Enough queued that the workers do not run dry while this thread checks a
   // large file.
   queuedAhead_ = static_cast<std::size_t>(workers) * 64;
-  maxPending_ = queuedAhead_ * 2 + 1;
+  // A large file on a worker holds up the commits behind it: this thread goes
+  // on checking up to this many files past it before it waits (a few hundred
+  // bytes each).
+  maxPending_ = queuedAhead_ + 1024;
   for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { Worker(); });
 }
 

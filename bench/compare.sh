@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # kestro-scan on the shared speed yardstick: runs the shared compare script
 # (the read floor, kestro-scan -j 1 and -j 2, clamscan on the same candidates;
-# medians and the three ratios of one run) and adds kestro-scan's peak memory
-# on the same tree. The machine's load average is printed with the figures:
+# medians and the three ratios of one run) and adds the bound of the -j 2
+# speed-up on this machine and kestro-scan's peak memory on the same tree. The machine's load average is printed with the figures:
 # wall-clock ratios taken while others build are not worth quoting.
 #
 # Usage: bench/compare.sh [BUILD_TREE] [ROUNDS]   (default: build/native 5)
@@ -31,6 +31,34 @@ fi
 echo "load before: $(uptime | sed 's/.*load average/load average/')"
 "$shared/compare.sh" "$scan" "$tree/out" "$rounds"
 echo "load after:  $(uptime | sed 's/.*load average/load average/')"
+
+# The bound for -j 2 on this machine: two kestro-scan -j 1 at once, each on one
+# half of the tree (no memory shared, nothing handed over), against one on the
+# whole tree. Threads cannot beat separate processes; when this ratio is low,
+# the processors (or the host they run on) are shared, not the scanner slow.
+python3 "$(dirname "$0")/split_tree.py" "$corpus" /tmp/bench/half
+python3 - "$scan" "$tree/out" "$corpus" "$rounds" <<'PY'
+import statistics, subprocess, sys, time
+scan, db, corpus, rounds = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
+def half(index):
+    with open("/tmp/bench/half.%d" % index, "rb") as f:
+        return [p.decode() for p in f.read().split(b"\0") if p]
+halves = [half(0), half(1)]
+quiet = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+whole, pair = [], []
+for _ in range(rounds):
+    start = time.monotonic()
+    subprocess.run([scan, "--db", db, "-j", "1", corpus], **quiet)
+    whole.append(time.monotonic() - start)
+    start = time.monotonic()
+    running = [subprocess.Popen([scan, "--db", db, "-j", "1"] + h, **quiet) for h in halves]
+    for p in running:
+        p.wait()
+    pair.append(time.monotonic() - start)
+w, p = statistics.median(whole), statistics.median(pair)
+print("two kestro-scan -j 1 at once, each on half of the tree: %.3f s against %.3f s for the whole;"
+      " the most -j 2 can gain here: %.2f" % (p, w, w / p))
+PY
 
 # Peak resident memory of one scan, in MB (the scan's own, from the kernel's count).
 peak() {

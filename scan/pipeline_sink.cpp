@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/thread_files.hpp"
+
 namespace kestro::scan {
 
 namespace {
@@ -72,6 +74,9 @@ void ParallelSink::Check(Job& job) {
 }
 
 void ParallelSink::Worker() {
+  // A worker opens and closes only files of its own: those it checks, deletes
+  // or copies into the quarantine.
+  platform::UseOwnFileTable();
   for (;;) {
     Job* job = nullptr;
     {

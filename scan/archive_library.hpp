@@ -50,7 +50,8 @@ std::unique_ptr<ArchiveLibrary> BindArchiveLibraryAt(const std::filesystem::path
 // Binds the library at this path when it is first asked for: a scan that meets
 // no archive never loads it, nor the libraries it depends on, which would cost
 // every start some milliseconds. `unavailable` (may be empty) is called once, at
-// that first use, when the library cannot be used.
+// that first use, when the library cannot be used. Like the archive scanner that
+// calls it, it is used from one thread at a time.
 std::unique_ptr<ArchiveLibrary> BindArchiveLibraryOnFirstUse(std::filesystem::path libraryPath,
                                                              std::function<void()> unavailable);
 

@@ -90,6 +90,44 @@ TEST_F(ScanToolTest, ExitStatusesAndArchiveSwitch) {
   EXPECT_NE(help.out.find("--quarantine"), std::string::npos);
 }
 
+TEST_F(ScanToolTest, AMissingArchiveLibraryIsReportedOnceAtTheFirstArchive) {
+  // The program alone in a folder, without the archive library beside it.
+#ifdef _WIN32
+  const std::string program = "kestro-scan.exe";
+#else
+  const std::string program = "kestro-scan";
+#endif
+  const fs::path alone = dir_.path() / "alone" / "bin";
+  fs::create_directories(alone);
+  fs::copy_file(test::OutputDir() / program, alone / program);
+  fs::permissions(alone / program, fs::perms::owner_exec, fs::perm_options::add);
+  const std::string db = test::OutputDir().string();
+  const std::string tool = (alone / "kestro-scan").string();
+  const std::string warning = "archives are skipped";
+  test::RunOptions both;
+  both.withStderr = true;
+
+  // No archive in the tree: the library is never needed, and nothing is said.
+  fs::create_directories(dir_.path() / "plain");
+  test::WriteFile(dir_.path() / "plain" / "a.vbs", "WScript.Echo 1");
+  const auto plain = test::RunTool(tool, {"--db", db, (dir_.path() / "plain").string()}, both);
+  EXPECT_EQ(plain.exitCode, 0) << plain.out;
+  EXPECT_EQ(plain.out.find(warning), std::string::npos) << plain.out;
+
+  // The demo tree holds an archive: the warning comes once, and the other
+  // detections are all there.
+  const auto demo = test::RunTool(tool, {"--db", db, Root()}, both);
+  EXPECT_EQ(demo.exitCode, 1);
+  const std::size_t first = demo.out.find(warning);
+  ASSERT_NE(first, std::string::npos) << demo.out;
+  EXPECT_EQ(demo.out.find(warning, first + 1), std::string::npos) << demo.out;
+  for (const auto& d : expected_) {
+    if (d.member.empty()) {
+      EXPECT_NE(demo.out.find(ExpectedLine(d)), std::string::npos) << d.name;
+    }
+  }
+}
+
 TEST_F(ScanToolTest, LogFileUsesTheProductLayout) {
   const fs::path logFile = dir_.path() / "logs" / "scan.log";
   const auto result = test::RunTool("kestro-scan", {"--log", logFile.string(), Root()});

@@ -124,6 +124,25 @@ TEST_F(ScanRunTest, CandidateRulesAndCounts) {
   EXPECT_EQ(state.TotalFiles, 0u);  // the end state resets the counts
 }
 
+TEST_F(ScanRunTest, WithoutTheCountingPassTheSameFilesAreHandedOver) {
+  Touch("a.exe");
+  Touch("b.txt");
+  Touch("sub/c.vbs");
+  Touch("pack.rar");
+  int counted = 0;
+  observer.onCounted = [&] { ++counted; };
+  Scan(ScanOptions{.CountFirst = false});
+
+  std::sort(sink.files.begin(), sink.files.end());
+  EXPECT_EQ(sink.files, (std::vector<std::string>{"a.exe", "c.vbs"}));
+  EXPECT_EQ(sink.archives, std::vector<std::string>{"pack.rar"});
+  EXPECT_EQ(counted, 0);
+  EXPECT_EQ(observer.totalFiles, 0u);  // nothing counted: the bar stays at 0
+  EXPECT_EQ(observer.finishFiles, 4u);
+  EXPECT_EQ(observer.progress.back(), 0);
+  EXPECT_EQ(observer.finishMessage, "Scanning completed !");
+}
+
 TEST_F(ScanRunTest, FilesAreVisitedInTheOrderTheFolderListsThem) {
   for (const char* name : {"q.exe", "a.exe", "m.exe", "z.exe", "c.exe"}) Touch(name);
   std::vector<std::string> listed;

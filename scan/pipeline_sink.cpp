@@ -9,7 +9,7 @@ namespace kestro::scan {
 
 namespace {
 
-// Effects of one file, recorded on a worker and replayed in order.
+// Effects of the files of one job, recorded on a worker and replayed in order.
 class RecordedEffects final : public DetectionList, public DetectionSound, public DetectionLog {
  public:
   void Append(DetectionRecord record) override { records.push_back(std::move(record)); }
@@ -24,9 +24,10 @@ class RecordedEffects final : public DetectionList, public DetectionSound, publi
 
 }  // namespace
 
+// A few files handed over one after another, checked together: the threads
+// meet once per job, not once per file.
 struct ParallelSink::Job {
-  explicit Job(std::filesystem::path p) : path(std::move(p)) {}
-  std::filesystem::path path;  // moved into the check
+  std::vector<std::filesystem::path> paths;  // moved into the checks
   RecordedEffects effects;
   std::atomic<bool> done{false};
 };
@@ -38,13 +39,14 @@ ParallelSink::ParallelSink(ScanOneFileContext& file, ArchiveScanContext& archive
   // fewer and checks files itself, so the walk does not compete with `threads`
   // busy workers for the processors, nor sleep while they work.
   const unsigned workers = threads - 1;
-  // Enough queued that the workers do not run dry while this thread checks a
-  // large file.
-  queuedAhead_ = static_cast<std::size_t>(workers) * 64;
+  jobFiles_ = workers == 0 ? 1 : 8;
+  // Enough queued (64 files a worker) that the workers do not run dry while
+  // this thread checks a large file.
+  queuedAhead_ = static_cast<std::size_t>(workers) * 8;
   // A large file on a worker holds up the commits behind it: this thread goes
-  // on checking up to this many files past it before it waits (a few hundred
-  // bytes each).
-  maxPending_ = queuedAhead_ + 1024;
+  // on checking up to 1,024 files past it before it waits (a few hundred bytes
+  // each).
+  maxPending_ = queuedAhead_ + 128;
   for (unsigned i = 0; i < workers; ++i) workers_.emplace_back([this] { Worker(); });
 }
 
@@ -62,7 +64,7 @@ void ParallelSink::Check(Job& job) {
   ScanOneFileContext context{file_.check,   job.effects,     job.effects, file_.deleter,
                              job.effects,   file_.longPaths, file_.clock, job.effects.count,
                              file_.soundOn, file_.cleanAll};
-  ScanOneFile(std::move(job.path), context);
+  for (std::filesystem::path& path : job.paths) ScanOneFile(std::move(path), context);
   // The job is not touched after this: the calling thread may commit and free it.
   job.done.store(true);
   if (walkWaits_.load()) {
@@ -134,7 +136,14 @@ void ParallelSink::CommitReady(bool wait) {
 }
 
 void ParallelSink::ScanFile(std::filesystem::path path) {
-  pending_.push_back(std::make_unique<Job>(std::move(path)));
+  if (!filling_) filling_ = std::make_unique<Job>();
+  filling_->paths.push_back(std::move(path));
+  if (filling_->paths.size() >= jobFiles_) Publish();
+}
+
+void ParallelSink::Publish() {
+  if (!filling_) return;
+  pending_.push_back(std::move(filling_));
   Job& job = *pending_.back();
   if (workers_.empty()) {
     Check(job);
@@ -144,7 +153,7 @@ void ParallelSink::ScanFile(std::filesystem::path path) {
       queue_.push_back(&job);
     }
     workAvailable_.notify_one();
-    // Keep `queuedAhead_` files queued for the workers; check the rest here.
+    // Keep `queuedAhead_` jobs queued for the workers; check the rest here.
     while (CheckQueuedBeyond(queuedAhead_)) {
     }
   }
@@ -162,6 +171,9 @@ void ParallelSink::ScanArchive(const std::filesystem::path& path) {
   scan::ScanArchive(path, "", archive_);
 }
 
-void ParallelSink::Drain() { CommitReady(true); }
+void ParallelSink::Drain() {
+  Publish();
+  CommitReady(true);
+}
 
 }  // namespace kestro::scan

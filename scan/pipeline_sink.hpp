@@ -59,6 +59,8 @@ class ParallelSink final : public CandidateSink {
   void Worker();
   // Checks one job on this thread and marks it finished.
   void Check(Job& job);
+  // Hands the job being filled over to the checking threads.
+  void Publish();
   // Checks the oldest queued job here when more than `ahead` are queued.
   bool CheckQueuedBeyond(std::size_t ahead);
   // Commits the finished jobs at the front, in hand-over order; with `wait`,
@@ -69,8 +71,10 @@ class ParallelSink final : public CandidateSink {
 
   ScanOneFileContext& file_;
   ArchiveScanContext& archive_;
+  std::size_t jobFiles_;     // files a job gathers before it is handed over
   std::size_t queuedAhead_;  // jobs left queued for the workers while the walk checks
   std::size_t maxPending_;   // jobs handed over and not committed before the walk waits
+  std::unique_ptr<Job> filling_;  // the job files are gathered into
 
   // Only the calling thread touches `pending_` (in hand-over order); a worker
   // touches a job it took from `queue_` until it marks it done.

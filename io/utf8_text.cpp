@@ -19,12 +19,6 @@ std::string Utf8OfPath(const Native& native, const std::filesystem::path& path) 
   }
 }
 
-}  // namespace
-
-std::string PathUtf8(const std::filesystem::path& path) { return Utf8OfPath(path.native(), path); }
-
-namespace {
-
 struct Decoded {
   std::uint32_t codePoint = 0;
   std::size_t length = 1;
@@ -98,6 +92,8 @@ std::uint32_t UpperOf(std::uint32_t c) {
 }
 
 }  // namespace
+
+std::string PathUtf8(const std::filesystem::path& path) { return Utf8OfPath(path.native(), path); }
 
 std::size_t Utf8Length(std::string_view text) {
   std::size_t count = 0;
